@@ -1,0 +1,42 @@
+# Front door of the project. Every target that needs tools installs what is
+# missing first (tools/setup-deps).
+#   make run    build, lay out the sample distribution, start the installer
+#   make test   native unit tests, then Windows-side and end-to-end tests under Wine
+#   make dist   the sample distribution folder and its zip under build/dist
+
+BUILD := build
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build build-windows build-native test test-native test-windows run dist clean
+
+all: build
+
+deps:
+	@tools/setup-deps
+
+build-windows: deps
+	@cmake --preset windows -Wno-dev >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+build-native: deps
+	@cmake --preset native -Wno-dev >/dev/null
+	@cmake --build --preset native -j $(JOBS)
+
+build: build-windows build-native
+
+test-native: build-native
+	ctest --preset native -j $(JOBS)
+
+test-windows: build-windows
+	tools/with-xvfb ctest --preset windows
+
+test: test-native test-windows
+
+dist: build-windows
+	@cmake --build --preset windows --target dist
+
+run: dist
+	tools/run-demo
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,50 @@
+// Defence against DLL planting: setup programs are run from download and
+// temporary folders, where a DLL placed beside them would otherwise be
+// loaded in preference to the system's copy.
+#include "setup_app.h"
+
+typedef BOOL(WINAPI *SetDefaultDllDirectoriesFn)(DWORD);
+typedef void(WINAPI *InitCommonControlsFn)(void);
+
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
+// Restricts every later DLL search of the process to the system folder.
+// SetDefaultDllDirectories is missing on old systems; there the current
+// directory is at least taken out of the search.
+void restrictDllSearchToSystem()
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    SetDefaultDllDirectoriesFn setDefault =
+        kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                     reinterpret_cast<void *>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+               : nullptr;
+    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        SetDllDirectoryA("");
+}
+
+// comctl32.dll is not a KnownDLL, so it is not imported: the system's copy
+// is loaded by its full place. The module stays loaded for the whole run,
+// since the progress bar's window class lives in it.
+bool initCommonControlsFromSystem()
+{
+    HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!comctl) {
+        // Systems without the search flags reject it: name the file fully.
+        char path[MAX_PATH];
+        UINT length = GetSystemDirectoryA(path, MAX_PATH);
+        if (length == 0 || length + sizeof "\\comctl32.dll" > MAX_PATH)
+            return false;
+        lstrcatA(path, "\\comctl32.dll");
+        comctl = LoadLibraryA(path);
+    }
+    if (!comctl)
+        return false;
+    InitCommonControlsFn init = reinterpret_cast<InitCommonControlsFn>(
+        reinterpret_cast<void *>(GetProcAddress(comctl, "InitCommonControls")));
+    if (!init)
+        return false;
+    init();
+    return true;
+}

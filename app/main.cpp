@@ -1,0 +1,109 @@
+// The entry point: builds the setup window and runs the message loop.
+#include "setup_app.h"
+
+#include "command_line.h"
+#include "layout.h"
+#include "messages.h"
+
+#include <string.h>
+
+char g_caption[TEXT_CAPACITY];
+char g_iconFileName[TEXT_CAPACITY];
+bool g_agreementLocked;
+HWND g_setupWindow;
+
+static const char kWindowClass[] = "myWindowClass";
+
+static void copyText(char *dest, const char *source)
+{
+    strncpy(dest, source, TEXT_CAPACITY - 1);
+    dest[TEXT_CAPACITY - 1] = '\0';
+}
+
+int centredLeft(int requestedWidth)
+{
+    RECT desktop;
+    if (requestedWidth < 0 || !GetWindowRect(GetDesktopWindow(), &desktop))
+        return 0;
+    return centredLeftFor(desktop.left, desktop.right, requestedWidth);
+}
+
+static bool registerSetupWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.style = 0;
+    wc.lpfnWndProc = setupWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
+    wc.lpszMenuName = nullptr;
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassExA(&wc) != 0;
+}
+
+LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        handleCreate(window);
+        return 0;
+    case WM_COMMAND:
+        handleCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
+{
+    restrictDllSearchToSystem();
+
+    copyText(g_caption, "Ravenlook Install");
+    // The C runtime's own tail is not relied on: the rule for the program
+    // name and the blanks after it is ours.
+    g_agreementLocked = isUninstallSwitch(commandLineTail(GetCommandLineA()));
+    copyText(g_iconFileName, "Ravenlook.ico");
+
+    if (!registerSetupWindowClass(instance)) {
+        showMessage(nullptr, g_caption, MSG_CLASS_REGISTRATION_FAILED);
+        return 0;
+    }
+
+    g_setupWindow = CreateWindowExA(WS_EX_CLIENTEDGE, kWindowClass, g_caption,
+                                    WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                    centredLeft(SETUP_WINDOW_WIDTH), SETUP_WINDOW_TOP,
+                                    SETUP_WINDOW_WIDTH, SETUP_WINDOW_HEIGHT, nullptr, nullptr,
+                                    instance, nullptr);
+    if (!g_setupWindow) {
+        showMessage(nullptr, g_caption, MSG_WINDOW_CREATION_FAILED);
+        return 0;
+    }
+
+    createPanelControls(g_setupWindow, instance);
+
+    if (ShowWindow(g_setupWindow, showCommand)) {
+        showMessage(nullptr, g_caption, MSG_WINDOW_ALREADY_VISIBLE);
+        return 0;
+    }
+    UpdateWindow(g_setupWindow);
+
+    // No IsDialogMessage: Tab does not move the focus between the controls.
+    MSG msg;
+    memset(&msg, 0, sizeof msg);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

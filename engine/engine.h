@@ -1,0 +1,48 @@
+// The installation engine: folder lookup and emptying, the shortcut writer,
+// and the install and uninstall procedures.
+#pragma once
+
+#include <windows.h>
+
+#include "paths.h"
+#include "tables.h"
+
+// Folder lookup. Each probe asks SearchPathA for a candidate under "c:\";
+// the result is "c:\" joined with the candidate as written.
+// Fills path (PATH_CAPACITY bytes) with the first existing program-files
+// candidate, or with "c:" when neither exists.
+void findProgramFilesFolder(char *path);
+// Fills path with the first existing Start-menu Programs candidate and
+// returns true; false when none exists (path is then undefined).
+bool findStartMenuFolder(char *path);
+// True when the candidate exists under "c:\"; its full path goes to path.
+bool probeFolder(const char *candidate, char *path);
+
+// Deletes every plain file directly inside the folder; subfolders, read-only
+// files and files in use stay. False only when the folder cannot be entered.
+// The current directory is restored exactly.
+bool emptyFolder(const char *path);
+
+// Writes one shell shortcut. icon file: bare name inside the working folder,
+// or "" for none; arguments: "" or null for none. Returns a negative HRESULT
+// on failure, 0 when COM was already initialised on this thread (nothing is
+// written), otherwise the result of saving.
+HRESULT createShortcut(const char *target, const char *linkFile, const char *description,
+                       const char *workingFolder, const char *iconFile, const char *arguments);
+
+// The install: folders, the seven files, the shortcuts, the record, four
+// progress steps. installDir must hold PATH_CAPACITY bytes; it receives the
+// install directory on success (21) and "" on failure (13).
+int runInstall(char *installDir);
+// Starts installDir\Ravenlook.exe there; failures are silent.
+void launchInstalledProgram(const char *installDir);
+
+// The uninstall: shortcut folder, then the recorded install directory.
+// 21 on success, 12 when the record cannot be read or names a directory
+// this program never installs to.
+int runUninstall();
+
+enum {
+    INSTALL_STEP_PAUSE_MS = 1000,
+    INSTALL_STEP_PERCENT = 25
+};

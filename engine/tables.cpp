@@ -1,0 +1,69 @@
+#include "tables.h"
+
+#include "paths.h"
+
+const char kProbeRoot[] = "c:\\";
+const char kNoProgramFilesFolder[] = "c:";
+
+const char *const kProgramFilesCandidates[PROGRAM_FILES_CANDIDATE_COUNT] = {
+    "arquivos de programas",
+    "program files",
+};
+
+// The accented letters are written as Windows-1252 bytes: \xE9 e acute,
+// \xFC u diaeresis, \xFA u acute.
+const char *const kStartMenuCandidates[START_MENU_CANDIDATE_COUNT] = {
+    "windows\\menu iniciar\\programas",
+    "windows\\start menu\\programs",
+    "windows\\menu d\xE9marrer\\programmes",
+    "windows\\startmen\xFC\\programme",
+    "windows\\start menu\\programmi",
+    "windows\\men\xFA Inicio\\programas",
+    "documents and settings\\all users\\menu iniciar\\programas",
+    "documents and settings\\all users\\start menu\\programs",
+};
+
+const char kVendorFolder[] = "Ravenlook";
+const char kVersionFolder[] = "Ravenlook v1.3";
+const char kApplicationFile[] = "Ravenlook.exe";
+const char kIconFile[] = "Ravenlook.ico";
+
+static const ShortcutRow kHelpShortcut = {"Help.lnk", false, ""};
+static const ShortcutRow kApplicationShortcut = {"Ravenlook.lnk", true, ""};
+static const ShortcutRow kInspectorShortcut = {"Inspector.lnk", true, ""};
+static const ShortcutRow kUninstallShortcut = {"Uninstall.lnk", true, "-u"};
+
+const InstallFileRow kInstallFiles[INSTALL_FILE_COUNT] = {
+    {"LICENSE.txt", "LICENSE.txt", nullptr},
+    {"Ravenlook.001", "Ravenlook.ico", nullptr},
+    {"Ravenlook.002", "Ravenlook.cfg", nullptr},
+    {"README.html", "README.html", &kHelpShortcut},
+    {"Ravenlook.000", "Ravenlook.exe", &kApplicationShortcut},
+    {"Ravenlook.003", "Ravenlook_insp.exe", &kInspectorShortcut},
+    {"Ravenlook.004", "Ravenlook_inst.exe", &kUninstallShortcut},
+};
+
+static bool buildInstallDirUnder(char *dest, const char *programFiles)
+{
+    return pathCopy(dest, PATH_CAPACITY, programFiles) &&
+           pathAppendComponent(dest, PATH_CAPACITY, kVendorFolder) &&
+           pathAppendComponent(dest, PATH_CAPACITY, kVersionFolder);
+}
+
+bool isRecordableInstallDir(const char *directory)
+{
+    if (!directory)
+        return false;
+    char candidate[PATH_CAPACITY];
+    for (int i = 0; i < RECORDABLE_INSTALL_DIR_COUNT; ++i) {
+        char programFiles[PATH_CAPACITY];
+        bool built = i < PROGRAM_FILES_CANDIDATE_COUNT
+                         ? pathJoin(programFiles, sizeof programFiles, "c:",
+                                    kProgramFilesCandidates[i])
+                         : pathCopy(programFiles, sizeof programFiles, kNoProgramFilesFolder);
+        if (built && buildInstallDirUnder(candidate, programFiles) &&
+            pathEqualsIgnoringCase(directory, candidate))
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,112 @@
+// The end-to-end driver: starts a real program under Wine and works its
+// windows as a user would: finds the windows of its process, reads their
+// texts, presses buttons. Every wait has a timeout and fails the test.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace driver {
+
+enum { DEFAULT_TIMEOUT_MS = 20000 };
+
+// A started program; terminated on destruction if it still runs, so a
+// failing test leaves nothing behind.
+class Program {
+public:
+    Program() = default;
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    // Starts exe with the command line "exe" + (args empty ? "" : " " + args),
+    // or with commandLine verbatim when given, in the folder cwd.
+    bool start(const std::string &exe, const std::string &args, const std::string &cwd,
+               const char *commandLine = nullptr);
+    DWORD pid() const { return info_.dwProcessId; }
+    HANDLE process() const { return info_.hProcess; }
+    bool running() const;
+    // Waits for the end; returns true and the exit code, or false on timeout.
+    bool waitForExit(DWORD *exitCode, int timeoutMs = DEFAULT_TIMEOUT_MS);
+    void terminate();
+
+private:
+    PROCESS_INFORMATION info_ = {};
+    bool started_ = false;
+};
+
+struct Control {
+    HWND handle;
+    std::string className;
+    int id;
+    std::string text;
+    RECT clientRect;      // in the parent's client coordinates
+    LONG style;
+    bool enabled;
+    bool visible;
+};
+
+std::string windowText(HWND window);     // WM_GETTEXT with a timeout
+std::string windowClass(HWND window);
+// The direct children of a window in creation (Z) order.
+std::vector<Control> childControls(HWND parent);
+// First child with that id, or null.
+HWND childById(HWND parent, int id);
+
+// Top-level windows of the process, optionally only those of a class and
+// only visible ones.
+std::vector<HWND> topWindows(DWORD pid, const char *className, bool visibleOnly);
+// Waits until a (visible) top-level window of the class exists.
+HWND waitForWindow(DWORD pid, const char *className, int timeoutMs = DEFAULT_TIMEOUT_MS,
+                   bool visibleOnly = true);
+
+// A message box of the process (a visible #32770 dialog) and what it shows.
+struct MessageBoxView {
+    HWND handle = nullptr;
+    std::string caption;
+    std::string text;            // the box's message text
+    std::vector<int> buttonIds;  // e.g. IDOK, IDCANCEL
+    int defaultButtonId = 0;     // DM_GETDEFID
+    bool hasIcon = false;        // a static with SS_ICON
+};
+MessageBoxView waitForMessageBox(DWORD pid, int timeoutMs = DEFAULT_TIMEOUT_MS,
+                                 HWND notThis = nullptr);
+MessageBoxView readMessageBox(HWND box);
+// True when no visible #32770 of the process appears within the time.
+bool noMessageBoxWithin(DWORD pid, int milliseconds);
+
+// Presses the button with that id in a dialog as a click would.
+void pressButton(HWND dialog, int buttonId);
+// Sends a WM_COMMAND (menu item or button) to the window.
+void sendCommand(HWND window, int commandId);
+
+// Menu inspection: the state of a menu item of the window's menu bar.
+struct MenuItemView {
+    bool found = false;
+    std::string text;
+    bool grayed = false;
+};
+MenuItemView menuItem(HWND window, int popupIndex, int commandId);
+std::vector<std::string> menuBarTitles(HWND window);
+
+// Polls until the condition holds or the time is over.
+template <typename Condition>
+bool waitUntil(Condition condition, int timeoutMs = DEFAULT_TIMEOUT_MS)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}
+
+// Saves a picture of the whole screen as a 24-bit BMP (the demo's
+// walkthrough converts it to PNG).
+bool saveScreenshot(const std::string &bmpPath);
+
+} // namespace driver

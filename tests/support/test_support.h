@@ -1,0 +1,73 @@
+// Helpers of the Windows-side tests: real files, folders, registry keys and
+// shell links of the test prefix, prepared and cleaned up around each test.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A Unix path (as CTest passes it in the environment) as Wine's Z: path.
+std::string windowsPathOf(const std::string &unixPath);
+// The environment variable, or "" when unset.
+std::string environment(const char *name);
+// The Windows path of a file named by an environment variable; fails the
+// calling test (via ADD_FAILURE) when the variable is missing.
+std::string requiredPathFromEnvironment(const char *name);
+
+bool fileExists(const std::string &path);
+bool directoryExists(const std::string &path);
+bool makeDirectories(const std::string &path);      // every missing level
+bool writeFile(const std::string &path, const std::string &bytes);
+std::string readFile(const std::string &path);       // "" when missing
+// Deletes a folder and everything below it (read-only files included).
+void deleteTree(const std::string &path);
+// Names of the entries directly in a folder, sorted, without "." and "..".
+std::vector<std::string> listFolder(const std::string &path);
+std::string currentDirectory();
+// A fresh, empty folder under c:\ravenlook-tests for this test.
+std::string scratchFolder(const std::string &name);
+
+// The record's keys: HKLM\SOFTWARE\Win310 and HKLM\WINRV130.
+void deleteRecordKeys();
+bool keyExists(HKEY root, const char *subKey);
+// The raw bytes of HKLM\SOFTWARE\<key> value 003, and the key's class.
+bool readRawRecord(std::string *bytes, std::string *keyClass, const char *key = "Win310");
+// Writes HKLM\SOFTWARE\Win310 value 003 encoded as the program encodes it.
+void writeRecordFor(const std::string &directory);
+
+// The fields of a shell link, read back through IPersistFile::Load.
+struct LinkFields {
+    bool loaded = false;
+    std::string path, arguments, workingDirectory, iconLocation, description;
+    int iconIndex = -1;
+};
+LinkFields readShortcut(const std::string &linkFile);
+
+// Deletes the installation this program makes, wherever a test left it,
+// and the record: every test that installs starts and ends with this.
+void removeInstallation();
+
+// Well-known folders of the test prefix.
+extern const char kProgramFiles[];         // c:\program files
+extern const char kInstallDir[];           // c:\program files\Ravenlook\Ravenlook v1.3
+extern const char kStartMenuPrograms[];    // c:\windows\start menu\programs
+extern const char kShortcutDir[];          // ...\programs\Ravenlook\Ravenlook v1.3
+
+// Renames a folder away for the scope and restores it in every outcome.
+class FolderMovedAway {
+public:
+    FolderMovedAway(const std::string &path);
+    ~FolderMovedAway();
+    bool moved() const { return moved_; }
+    FolderMovedAway(const FolderMovedAway &) = delete;
+    FolderMovedAway &operator=(const FolderMovedAway &) = delete;
+
+private:
+    std::string path_, parked_;
+    bool moved_ = false;
+};
+
+} // namespace testsupport

@@ -1,0 +1,73 @@
+#include "command_line.h"
+
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CommandLineCase {
+    const char *name;
+    const char *commandLine;
+    const char *tail;
+    bool uninstall;
+};
+
+const CommandLineCase kCommandLineCases[] = {
+    {"BlankThenSwitchUninstalls", "prog -u", "-u", true},
+    {"SeveralBlanksAfterTheNameAreSkipped", "prog     -u", "-u", true},
+    {"TabAfterTheNameIsSkipped", "prog\t-u", "-u", true},
+    {"MixedBlanksAndTabsAreSkipped", "prog \t \t-u", "-u", true},
+    {"QuotedNameWithBlanksEndsAtTheClosingQuote",
+     "\"c:\\program files\\x\\Ravenlook_inst.exe\" -u", "-u", true},
+    {"SwitchRightAfterTheClosingQuote", "\"c:\\a b\\prog.exe\"-u", "-u", true},
+    {"TrailingBlankStaysAndIsNotTheSwitch", "prog -u ", "-u ", false},
+    {"UpperCaseSwitchIsNotTheSwitch", "prog -U", "-U", false},
+    {"SlashSwitchIsNotTheSwitch", "prog /u", "/u", false},
+    {"SwitchWithAnotherArgumentIsNotTheSwitch", "prog -u x", "-u x", false},
+    {"SwitchGluedToAnUnquotedNameIsPartOfTheName", "prog-u", "", false},
+    {"NameAloneHasNoTail", "prog", "", false},
+    {"NameWithTrailingBlanksHasNoTail", "prog   ", "", false},
+    {"EmptyLineHasNoTail", "", "", false},
+    {"QuotedNameWithoutClosingQuoteTakesTheWholeLine", "\"c:\\a b\\prog.exe -u", "", false},
+};
+
+class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineTest, TailAndSwitch)
+{
+    const CommandLineCase &c = GetParam();
+    const char *tail = commandLineTail(c.commandLine);
+    ASSERT_NE(tail, nullptr);
+    EXPECT_STREQ(tail, c.tail);
+    EXPECT_EQ(isUninstallSwitch(tail), c.uninstall);
+    // The tail is the end of the given line, not a copy of it.
+    std::size_t lineLength = std::strlen(c.commandLine);
+    EXPECT_EQ(tail, c.commandLine + lineLength - std::strlen(c.tail));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, CommandLineTest, ::testing::ValuesIn(kCommandLineCases),
+                         [](const ::testing::TestParamInfo<CommandLineCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(CommandLineTail, NullLineGivesEmptyTail)
+{
+    const char *tail = commandLineTail(nullptr);
+    ASSERT_NE(tail, nullptr);
+    EXPECT_STREQ(tail, "");
+    EXPECT_FALSE(isUninstallSwitch(tail));
+}
+
+TEST(UninstallSwitch, OnlyTheExactSwitchCounts)
+{
+    EXPECT_TRUE(isUninstallSwitch("-u"));
+    for (const char *other : {"", "-", "u", "-U", "/u", "-u ", " -u", "-uu", "--u", "-u\t"}) {
+        SCOPED_TRACE(other);
+        EXPECT_FALSE(isUninstallSwitch(other));
+    }
+    EXPECT_FALSE(isUninstallSwitch(nullptr));
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// The installation record against Wine's real registry. Every test starts
+// from a registry without the record's keys and leaves none behind.
+#include "install_record.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace testsupport;
+
+namespace {
+
+const char kPath[] = "c:\\program files\\Ravenlook\\Ravenlook v1.3";
+
+class InstallRecord : public ::testing::Test {
+protected:
+    void SetUp() override { deleteRecordKeys(); }
+    void TearDown() override { deleteRecordKeys(); }
+};
+
+std::string encoded(const std::string &text)
+{
+    std::string bytes;
+    for (char c : text)
+        bytes.push_back(static_cast<char>(static_cast<unsigned char>(c) + 1));
+    bytes.push_back('\0');
+    return bytes;
+}
+
+void writeRawValue(const std::string &bytes)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "003", 0, REG_SZ, reinterpret_cast<const BYTE *>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+TEST_F(InstallRecord, FirstWriteStoresTheEncodedPathUnderItsClass)
+{
+    EXPECT_FALSE(installRecordExists("Win310"));
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
+    EXPECT_TRUE(installRecordExists("Win310"));
+
+    std::string raw, keyClass;
+    ASSERT_TRUE(readRawRecord(&raw, &keyClass));
+    EXPECT_EQ(keyClass, "WinCL310");
+    EXPECT_EQ(raw, encoded(kPath));
+    EXPECT_EQ(raw.size(), sizeof kPath) << "length + 1 bytes";
+    EXPECT_EQ(raw[2], '\x5D') << "a backslash is stored as 0x5D";
+}
+
+TEST_F(InstallRecord, SecondWriteKeepsTheFirstPath)
+{
+    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", "c:\\Ravenlook\\Ravenlook v1.3"),
+              RECORD_ALREADY_PRESENT);
+    std::string raw;
+    ASSERT_TRUE(readRawRecord(&raw, nullptr));
+    EXPECT_EQ(raw, encoded(kPath));
+}
+
+TEST_F(InstallRecord, ReadBackGivesThePath)
+{
+    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
+    char buffer[100];
+    memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_OK);
+    EXPECT_STREQ(buffer, kPath);
+}
+
+TEST_F(InstallRecord, EmptyPathIsAPresentArgument)
+{
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", ""), RECORD_OK);
+    std::string raw;
+    ASSERT_TRUE(readRawRecord(&raw, nullptr));
+    EXPECT_EQ(raw, std::string(1, '\0'));
+}
+
+TEST_F(InstallRecord, StoredValueLongerThanTheCapacityGives28)
+{
+    std::string longPath = "c:\\" + std::string(120, 'x');
+    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", longPath.c_str()), RECORD_OK);
+    char buffer[100];
+    EXPECT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_VALUE_NOT_READ);
+    EXPECT_EQ(buffer[0], '\0') << "the caller's buffer is terminated";
+}
+
+TEST_F(InstallRecord, ValueWithoutTerminatingZeroEndsAfterItsBytes)
+{
+    // Encoded bytes and no terminating zero, as another program could store.
+    writeRawValue(std::string(50, 'b'));
+    char buffer[100];
+    memset(buffer, '#', sizeof buffer);
+    ASSERT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_OK);
+    EXPECT_EQ(std::string(buffer), std::string(50, 'a'));
+}
+
+TEST_F(InstallRecord, ValueFillingTheCapacityWithoutZeroIsTerminated)
+{
+    // 99 bytes, no zero. Windows returns them as they are; Wine adds the
+    // terminator and so reports 100 bytes, which exceed the capacity. Either
+    // way the caller's buffer holds a terminated text.
+    writeRawValue(std::string(99, 'b'));
+    char buffer[100];
+    memset(buffer, '#', sizeof buffer);
+    int status = readInstallRecord("Win310", buffer, 99);
+    ASSERT_TRUE(status == RECORD_OK || status == RECORD_VALUE_NOT_READ) << status;
+    EXPECT_EQ(std::string(buffer), status == RECORD_OK ? std::string(99, 'a') : std::string());
+}
+
+TEST_F(InstallRecord, MissingValueGives28)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    char buffer[100];
+    EXPECT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_VALUE_NOT_READ);
+}
+
+TEST_F(InstallRecord, NoKeyGives27AndDoesNotExist)
+{
+    char buffer[100];
+    EXPECT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_KEY_NOT_OPENED);
+    EXPECT_FALSE(installRecordExists("Win310"));
+}
+
+TEST_F(InstallRecord, AbsentArgumentsGive0)
+{
+    char buffer[100];
+    EXPECT_EQ(writeInstallRecord(nullptr, "WinCL310", kPath), RECORD_MISSING_ARGUMENT);
+    EXPECT_EQ(writeInstallRecord("Win310", nullptr, kPath), RECORD_MISSING_ARGUMENT);
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", nullptr), RECORD_MISSING_ARGUMENT);
+    EXPECT_EQ(readInstallRecord(nullptr, buffer, 99), RECORD_MISSING_ARGUMENT);
+    EXPECT_EQ(readInstallRecord("Win310", nullptr, 99), RECORD_MISSING_ARGUMENT);
+    EXPECT_EQ(readInstallRecord("Win310", buffer, 0), RECORD_MISSING_ARGUMENT);
+    EXPECT_EQ(readInstallRecord("Win310", buffer, -5), RECORD_MISSING_ARGUMENT);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310")) << "nothing was created";
+}
+
+TEST_F(InstallRecord, PathTooLongForTheEncodingBufferIsNotRecorded)
+{
+    std::string tooLong(300, 'y');
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", tooLong.c_str()),
+              RECORD_VALUE_NOT_WRITTEN);
+    EXPECT_FALSE(installRecordExists("Win310")) << "a partly written record never survives";
+}
+
+TEST_F(InstallRecord, EarlierReleasesKeyIsRemoved)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "WINRV130", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(removeEarlierRecord(), RECORD_OK);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "WINRV130"));
+    EXPECT_EQ(removeEarlierRecord(), RECORD_EARLIER_NOT_REMOVED) << "no key to delete";
+}
+
+TEST_F(InstallRecord, WritingRemovesTheEarlierReleasesKey)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "WINRV130", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "WINRV130"));
+}
+
+TEST_F(InstallRecord, RecordIsStoredUnderSoftwareNotElsewhere)
+{
+    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "Win310"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "SOFTWARE\\Win310"));
+}
