@@ -23,6 +23,7 @@ static void flushPiece(LicenseText *license)
         return;
     const char *nul = static_cast<const char *>(memchr(license->piece, '\0', license->pieceLength));
     size_t visible = nul ? static_cast<size_t>(nul - license->piece) : license->pieceLength;
+    // cppcheck-suppress knownConditionTrueFalse ; a NUL as the first byte leaves nothing visible
     if (visible > 0 && license->piece[visible - 1] == '\n') {
         appendBounded(license, license->piece, visible - 1);
         appendBounded(license, "\r\n", 2);

@@ -11,6 +11,7 @@ static const char *const kMessages[MESSAGE_COUNT] = {
     "Unable to copy installation file. (007)",
     "Unable to copy installation file. (008)",
     "Installation completed!",
+    // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one message of two lines
     "ATTENTION: Videos saved in the installation directory will be removed.\n"
     "\t\tDo you really want to continue?",
     "Uninstall concluded!",

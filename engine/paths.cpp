@@ -47,7 +47,9 @@ bool pathJoin(char *dest, size_t capacity, const char *directory, const char *na
     size_t nameLength = strlen(name);
     if (capacity == 0 || dirLength + 1 + nameLength >= capacity)
         return false;
-    memmove(dest, directory, dirLength);
+    // memmove: dest may be the directory itself. Its terminator is not copied;
+    // the separator, the name and the name's terminator follow.
+    memmove(dest, directory, dirLength);   // NOLINT(bugprone-not-null-terminated-result)
     dest[dirLength] = '\\';
     memcpy(dest + dirLength + 1, name, nameLength + 1);
     return true;

@@ -156,17 +156,16 @@ MessageBoxView readMessageBox(HWND box)
     view.handle = box;
     view.caption = windowText(box);
     for (const Control &c : childControls(box)) {
-        if (c.className == "Button")
+        if (c.className == "Button") {
             view.buttonIds.push_back(c.id);
+            if ((c.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                view.defaultButtonId = c.id;
+        }
         else if (c.className == "Static" && (c.style & SS_TYPEMASK) == SS_ICON)
             view.hasIcon = view.hasIcon || (c.visible && SendMessageA(c.handle, STM_GETICON, 0, 0));
         else if (c.className == "Static" && c.id == 0xFFFF)
             view.text = c.text;
     }
-    DWORD_PTR defId = 0;
-    if (SendMessageTimeoutA(box, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &defId) &&
-        HIWORD(defId) == DC_HASDEFID)
-        view.defaultButtonId = LOWORD(defId);
     std::sort(view.buttonIds.begin(), view.buttonIds.end());
     return view;
 }
@@ -207,35 +206,39 @@ void sendCommand(HWND window, int commandId)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
-MenuItemView menuItem(HWND window, int popupIndex, int commandId)
+static bool popupMenuOpen(DWORD pid)
 {
-    MenuItemView view;
-    HMENU bar = GetMenu(window);
-    HMENU popup = bar ? GetSubMenu(bar, popupIndex) : nullptr;
-    if (!popup)
-        return view;
-    UINT state = GetMenuState(popup, commandId, MF_BYCOMMAND);
-    if (state == static_cast<UINT>(-1))
-        return view;
-    view.found = true;
-    view.grayed = (state & (MF_GRAYED | MF_DISABLED)) != 0;
-    char text[256];
-    int length = GetMenuStringA(popup, commandId, text, sizeof text, MF_BYCOMMAND);
-    view.text.assign(text, length > 0 ? length : 0);
-    return view;
+    return !topWindows(pid, "#32768", true).empty();
 }
 
-std::vector<std::string> menuBarTitles(HWND window)
+bool chooseMenuItem(DWORD pid, HWND window, char popupKey, char itemKey)
 {
-    std::vector<std::string> titles;
-    HMENU bar = GetMenu(window);
-    int count = bar ? GetMenuItemCount(bar) : 0;
-    for (int i = 0; i < count; ++i) {
-        char text[256];
-        int length = GetMenuStringA(bar, i, text, sizeof text, MF_BYPOSITION);
-        titles.emplace_back(text, length > 0 ? length : 0);
+    PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, popupKey);
+    if (!waitUntil([&] { return popupMenuOpen(pid); }, 5000))
+        return false;
+    // The menu's modal loop reads every keyboard message of the thread.
+    std::vector<HWND> popups = topWindows(pid, "#32768", true);
+    PostMessageA(popups.front(), WM_CHAR, static_cast<WPARAM>(itemKey), 1);
+    if (!waitUntil([&] { return !popupMenuOpen(pid); }, 1500)) {
+        for (int i = 0; i < 3 && popupMenuOpen(pid); ++i) {
+            std::vector<HWND> open = topWindows(pid, "#32768", true);
+            if (!open.empty())
+                PostMessageA(open.front(), WM_KEYDOWN, VK_ESCAPE, 1);
+            waitUntil([&] { return !popupMenuOpen(pid); }, 1000);
+        }
     }
-    return titles;
+    return true;
+}
+
+std::vector<COLORREF> screenPixels(const RECT &area)
+{
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    for (LONG y = area.top; y < area.bottom; ++y)
+        for (LONG x = area.left; x < area.right; ++x)
+            pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
 bool saveScreenshot(const std::string &bmpPath)

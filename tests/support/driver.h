@@ -68,7 +68,7 @@ struct MessageBoxView {
     std::string caption;
     std::string text;            // the box's message text
     std::vector<int> buttonIds;  // e.g. IDOK, IDCANCEL
-    int defaultButtonId = 0;     // DM_GETDEFID
+    int defaultButtonId = 0;     // the button drawn as the default (BS_DEFPUSHBUTTON)
     bool hasIcon = false;        // a static with SS_ICON
 };
 MessageBoxView waitForMessageBox(DWORD pid, int timeoutMs = DEFAULT_TIMEOUT_MS,
@@ -82,14 +82,16 @@ void pressButton(HWND dialog, int buttonId);
 // Sends a WM_COMMAND (menu item or button) to the window.
 void sendCommand(HWND window, int commandId);
 
-// Menu inspection: the state of a menu item of the window's menu bar.
-struct MenuItemView {
-    bool found = false;
-    std::string text;
-    bool grayed = false;
-};
-MenuItemView menuItem(HWND window, int popupIndex, int commandId);
-std::vector<std::string> menuBarTitles(HWND window);
+// Chooses a menu item with the keyboard as a user does: Alt + the popup's
+// access key opens the popup, the item's access key chooses it (a greyed
+// item cannot be chosen). Returns false when the popup did not open. The
+// popup is closed again when the choice did not close it.
+// (Menus of another process cannot be read under Wine: GetMenu's handle
+// means nothing outside the process that made it.)
+bool chooseMenuItem(DWORD pid, HWND window, char popupKey, char itemKey);
+
+// The colours of a rectangle of the screen, row by row.
+std::vector<COLORREF> screenPixels(const RECT &area);
 
 // Polls until the condition holds or the time is over.
 template <typename Condition>

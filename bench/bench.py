@@ -1,0 +1,584 @@
+#!/usr/bin/env python3
+"""The benchmark's host side, run by tools/bench under tools/with-xvfb (a
+display and the project's Wine prefix in the environment).
+
+Measures Ravenlook_inst.exe against its limit (the smallest program showing
+the same window, the bare file operations under Wine and on the host) and
+against a peer (an NSIS installer for the same files), prints a table and
+writes it to bench/results.md. Timings are taken by bench_driver.exe inside
+Wine; memory is read from /proc of the Linux process that runs the program.
+Figures only: nothing here fails on a number.
+"""
+import argparse
+import datetime
+import os
+import re
+import secrets
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+OUT = ROOT / "build" / "bench"
+SETUP = ROOT / "build" / "windows" / "Ravenlook_inst.exe"
+DIST = ROOT / "build" / "windows" / "dist" / "Ravenlook"
+STANDIN_APP = ROOT / "build" / "windows" / "sample" / "standin_app.exe"
+NSIS_SCRIPT = ROOT / "bench" / "ravenlook.nsi"
+RESULTS = ROOT / "bench" / "results.md"
+
+DRIVER = OUT / "bench_driver.exe"
+MINIMAL = OUT / "minimal_window.exe"
+FLOOR = OUT / "floor_files.exe"
+SYNC = OUT / "sync"
+LOGS = OUT / "logs"
+
+# Distribution name -> installed name, as the setup program copies them.
+FILES = [
+    ("LICENSE.txt", "LICENSE.txt"),
+    ("Ravenlook.001", "Ravenlook.ico"),
+    ("Ravenlook.002", "Ravenlook.cfg"),
+    ("README.html", "README.html"),
+    ("Ravenlook.000", "Ravenlook.exe"),
+    ("Ravenlook.003", "Ravenlook_insp.exe"),
+    ("Ravenlook.004", "Ravenlook_inst.exe"),
+]
+INSTALL_PAUSES_MS = 4000.0
+UNINSTALL_PAUSE_MS = 2000.0
+INSTALL_DIR_WIN = r"c:\program files\Ravenlook\Ravenlook v1.3"
+VENDOR_DIR_WIN = r"c:\program files\Ravenlook"
+
+# Marks the processes this run starts: Wine hands the environment on to the
+# programs it starts, so /proc/<pid>/environ tells ours from anyone else's.
+TOKEN = "RAVENLOOK_BENCH_TOKEN"
+TOKEN_VALUE = secrets.token_hex(8)
+
+
+def log(message):
+    print(f"bench: {message}", flush=True)
+
+
+def windows_path(path):
+    """A host path as Wine's Z: drive shows it."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def wine_env():
+    env = dict(os.environ)
+    env[TOKEN] = TOKEN_VALUE
+    env["RAVENLOOK_STANDIN_EXIT"] = "1"
+    env["RAVENLOOK_BENCH_SYNC"] = windows_path(SYNC)
+    return env
+
+
+# ---- processes of this run ---------------------------------------------------
+
+def our_processes():
+    """(pid, argv0) of the Linux processes carrying this run's token."""
+    found = []
+    needle = f"{TOKEN}={TOKEN_VALUE}".encode()
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                if needle not in f.read().split(b"\0"):
+                    continue
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                argv0 = f.read().split(b"\0")[0].decode(errors="replace")
+        except OSError:
+            continue
+        found.append((int(entry), argv0))
+    return found
+
+
+def base_name(argv0):
+    return re.split(r"[\\/]", argv0)[-1].lower()
+
+
+def memory_of(exe_name):
+    """VmHWM and VmRSS (kB) of this run's process running exe_name."""
+    best = None
+    for pid, argv0 in our_processes():
+        if base_name(argv0) != exe_name.lower():
+            continue
+        try:
+            with open(f"/proc/{pid}/status") as f:
+                fields = dict(line.split(":", 1) for line in f if ":" in line)
+        except OSError:
+            continue
+        hwm = int(fields.get("VmHWM", "0 kB").split()[0])
+        rss = int(fields.get("VmRSS", "0 kB").split()[0])
+        if best is None or hwm > best[0]:
+            best = (hwm, rss)
+    return best
+
+
+# The programs this run starts (Wine's own services, which inherit the
+# token when a program of ours brings them up, are left alone).
+OUR_PROGRAMS = {"bench_driver.exe", "floor_files.exe", "minimal_window.exe",
+                "ravenlook_inst.exe", "ravenlook.exe", "ravenlook_insp.exe"}
+
+
+def end_our_processes():
+    """Ends what a failed measurement left running: only programs this run
+    started, each by its id."""
+    for pid, argv0 in our_processes():
+        name = base_name(argv0)
+        if name not in OUR_PROGRAMS and not name.startswith("ravenlook-nsis"):
+            continue
+        try:
+            os.kill(pid, signal.SIGKILL)
+            log(f"ended left-over process {pid} ({argv0})")
+        except OSError:
+            pass
+
+
+def run_driver(args, timeout, memory_exe=None, label="driver"):
+    """Runs bench_driver.exe under Wine; answers its memory hand-overs by
+    reading the memory of memory_exe. Returns the key=value lines as a dict
+    (with 'mem:<tag>' entries), or a dict with 'error'."""
+    SYNC.mkdir(parents=True, exist_ok=True)
+    for stale in SYNC.iterdir():
+        stale.unlink()
+    LOGS.mkdir(parents=True, exist_ok=True)
+    out_file = LOGS / f"{label}.out"
+    with open(out_file, "w") as out:
+        proc = subprocess.Popen(["wine", str(DRIVER)] + args, stdout=out,
+                                stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
+                                env=wine_env(), cwd=OUT)
+    memory = {}
+    deadline = time.monotonic() + timeout
+    timed_out = False
+    while proc.poll() is None:
+        if time.monotonic() > deadline:
+            timed_out = True
+            proc.kill()
+            proc.wait(timeout=30)
+            break
+        for ready in SYNC.glob("*.ready"):
+            tag = ready.name[: -len(".ready")]
+            if memory_exe:
+                memory[tag] = memory_of(memory_exe)
+            (SYNC / f"{tag}.read").touch()
+            try:
+                ready.unlink()
+            except OSError:
+                pass
+        time.sleep(0.01)
+    result = {}
+    for line in out_file.read_text(errors="replace").splitlines():
+        if "=" in line:
+            key, value = line.strip().split("=", 1)
+            result[key] = value
+    for tag, value in memory.items():
+        result[f"mem:{tag}"] = value
+    if timed_out:
+        result.setdefault("error", f"timed out after {timeout} s")
+    elif proc.returncode != 0:
+        result.setdefault("error", f"exit code {proc.returncode}")
+    if "error" in result:
+        log(f"{label}: {result['error']}")
+        end_our_processes()
+    return result
+
+
+# ---- the prefix --------------------------------------------------------------
+
+def drive_c():
+    return Path(os.environ["WINEPREFIX"]) / "drive_c"
+
+
+def child_ignoring_case(folder, name):
+    if folder.is_dir():
+        for entry in folder.iterdir():
+            if entry.name.lower() == name.lower():
+                return entry
+    return None
+
+
+class StartMenu:
+    """c:\\windows\\start menu\\programs, where the setup program writes its
+    shortcuts only if the folder exists: made for the run when missing, and
+    removed again afterwards (only what the run made)."""
+
+    def __init__(self):
+        self.windows = child_ignoring_case(drive_c(), "windows")
+        self.root = child_ignoring_case(self.windows, "start menu")
+        self.made_root = self.root is None
+
+    def ensure(self):
+        if self.root is None:
+            self.root = self.windows / "start menu"
+        programs = child_ignoring_case(self.root, "programs") if self.root.is_dir() else None
+        (programs or self.root / "programs").mkdir(parents=True, exist_ok=True)
+
+    def remove_ours(self):
+        if self.root is None or not self.root.exists():
+            return
+        if self.made_root:
+            shutil.rmtree(self.root, ignore_errors=True)
+            return
+        programs = child_ignoring_case(self.root, "programs")
+        vendor = child_ignoring_case(programs, "Ravenlook") if programs else None
+        if vendor:
+            shutil.rmtree(vendor, ignore_errors=True)
+
+
+def clean(start_menu):
+    run_driver(["clean"], 60, label="clean")
+    start_menu.remove_ours()
+
+
+# ---- preparing ---------------------------------------------------------------
+
+def build_nsis(dist, out_file, no_files=False):
+    """makensis for the distribution; returns makensis's size lines."""
+    command = ["makensis", "-V3", f"-DDIST={dist}", f"-DOUTFILE={out_file}"]
+    if no_files:
+        command.append("-DNOFILES")
+    command.append(str(NSIS_SCRIPT))
+    done = subprocess.run(command, capture_output=True, text=True, timeout=900)
+    if done.returncode != 0:
+        sys.exit(f"bench: makensis failed:\n{done.stdout}\n{done.stderr}")
+    parts = {}
+    for name, key in (("EXE header size", "header"), ("Install code", "code"),
+                      ("Install data", "data"), ("Total size", "total")):
+        m = re.search(rf"^{name}:\s+(\d+) / (\d+) bytes", done.stdout, re.M)
+        if m:
+            parts[key] = (int(m.group(1)), int(m.group(2)))
+    return parts
+
+
+def big_distribution(megabytes):
+    """A copy of the sample distribution whose application file is the
+    stand-in padded with random bytes to the size (random, so that no layer
+    can shortcut zeros); rebuilt only when a source is newer."""
+    folder = OUT / f"dist{megabytes}"
+    size = megabytes * 1024 * 1024
+    folder.mkdir(parents=True, exist_ok=True)
+    sources = [DIST / name for name, _ in FILES] + [SETUP]
+    app = folder / "Ravenlook.000"
+    newest = max(p.stat().st_mtime for p in sources + [STANDIN_APP] if p.exists())
+    if app.exists() and app.stat().st_size == size and app.stat().st_mtime >= newest:
+        return folder
+    log(f"writing the {megabytes} MB distribution in {folder.relative_to(ROOT)}")
+    for name, _ in FILES:
+        if name != "Ravenlook.000":
+            shutil.copyfile(DIST / name, folder / name)
+    shutil.copyfile(SETUP, folder / "Ravenlook_inst.exe")
+    with open(app, "wb") as f:
+        f.write((DIST / "Ravenlook.000").read_bytes())
+        while f.tell() < size:
+            f.write(os.urandom(min(8 << 20, size - f.tell())))
+    return folder
+
+
+# ---- measurements ------------------------------------------------------------
+
+def host_copy(source, target_vendor):
+    target = target_vendor / "Ravenlook v1.3"
+    start = time.perf_counter()
+    subprocess.run(["mkdir", "-p", str(target)], check=True)
+    for name, installed in FILES:
+        subprocess.run(["cp", str(source / name), str(target / installed)], check=True)
+    return (time.perf_counter() - start) * 1000.0
+
+
+def host_remove(target_vendor):
+    target = target_vendor / "Ravenlook v1.3"
+    start = time.perf_counter()
+    subprocess.run(["rm", "-f"] + [str(target / installed) for _, installed in FILES],
+                   check=True)
+    subprocess.run(["rmdir", str(target)], check=True)
+    return (time.perf_counter() - start) * 1000.0
+
+
+class Samples(dict):
+    def add(self, key, value):
+        if value is not None:
+            self.setdefault(key, []).append(value)
+
+
+def number(result, key):
+    try:
+        return float(result[key])
+    except (KeyError, ValueError):
+        return None
+
+
+def measure_startup(samples, runs, programs):
+    """Process start to the licence text shown; memory at that point."""
+    for round_no in range(runs + 1):
+        for key, kind, exe, cwd in programs:
+            r = run_driver(["startup", kind, windows_path(exe), windows_path(cwd)], 120,
+                           memory_exe=exe.name, label=f"startup-{key}")
+            if round_no == 0:
+                continue   # warm-up: caches and the wineserver, not counted
+            samples.add(f"startup:{key}", number(r, "ms"))
+            samples.add(f"window:{key}", number(r, "window_ms"))
+            mem = r.get("mem:startup")
+            if mem:
+                samples.add(f"hwm-idle:{key}", mem[0])
+        if round_no:
+            log(f"start-up round {round_no}/{runs} done")
+
+
+def measure_big(samples, runs, dist_big, nsis_big, start_menu):
+    for run in range(1, runs + 1):
+        # The setup program: install, then uninstall the installed copy.
+        clean(start_menu)
+        start_menu.ensure()
+        r = run_driver(["install", "setup", windows_path(dist_big / "Ravenlook_inst.exe"),
+                        windows_path(dist_big)], 400, memory_exe="Ravenlook_inst.exe",
+                       label="install-setup")
+        ms = number(r, "install_ms")
+        samples.add("install:setup", ms - INSTALL_PAUSES_MS if ms is not None else None)
+        if r.get("mem:install"):
+            samples.add("hwm-install:setup", r["mem:install"][0])
+        if ms is not None:
+            installed = INSTALL_DIR_WIN + r"\Ravenlook_inst.exe"
+            r = run_driver(["uninstall", installed, INSTALL_DIR_WIN], 200,
+                           memory_exe="Ravenlook_inst.exe", label="uninstall-setup")
+            ms = number(r, "uninstall_ms")
+            samples.add("uninstall:setup", ms - UNINSTALL_PAUSE_MS if ms is not None else None)
+            if r.get("mem:uninstall"):
+                samples.add("hwm-uninstall:setup", r["mem:uninstall"][0])
+        clean(start_menu)
+
+        # The floor under Wine: CopyFileA and DeleteFileA alone.
+        done = subprocess.run(["wine", str(FLOOR), "copy", windows_path(dist_big),
+                               VENDOR_DIR_WIN, INSTALL_DIR_WIN], capture_output=True,
+                              text=True, timeout=300, env=wine_env())
+        m = re.search(r"ms=([\d.]+)", done.stdout)
+        samples.add("install:floor", float(m.group(1)) if m and done.returncode == 0 else None)
+        done = subprocess.run(["wine", str(FLOOR), "delete", INSTALL_DIR_WIN],
+                              capture_output=True, text=True, timeout=300, env=wine_env())
+        m = re.search(r"ms=([\d.]+)", done.stdout)
+        samples.add("uninstall:floor", float(m.group(1)) if m and done.returncode == 0 else None)
+        clean(start_menu)
+
+        # The host: cp and rm of the same files, same file system.
+        host_vendor = OUT / "host-copy" / "Ravenlook"
+        shutil.rmtree(host_vendor, ignore_errors=True)
+        samples.add("install:host", host_copy(dist_big, host_vendor))
+        samples.add("uninstall:host", host_remove(host_vendor))
+        shutil.rmtree(OUT / "host-copy", ignore_errors=True)
+
+        # The peer: NSIS from its "I Agree" to its completion box.
+        r = run_driver(["install", "nsis", windows_path(nsis_big), windows_path(nsis_big.parent)],
+                       400, memory_exe=nsis_big.name, label="install-nsis")
+        samples.add("install:nsis", number(r, "install_ms"))
+        if r.get("mem:install"):
+            samples.add("hwm-install:nsis", r["mem:install"][0])
+        clean(start_menu)
+        log(f"install/uninstall round {run}/{runs} done")
+
+
+# ---- the table ---------------------------------------------------------------
+
+def stats(samples, key):
+    values = samples.get(key)
+    if not values:
+        return None
+    return min(values), statistics.median(values), len(values)
+
+
+def fmt(value, unit="", digits=0):
+    if value is None:
+        return "n/a"
+    text = f"{value:,.{digits}f}"
+    return f"{text} {unit}".strip()
+
+
+def fmt_stats(s, unit="ms", digits=0):
+    if s is None:
+        return "not measured"
+    return f"{fmt(s[0], digits=digits)} / {fmt(s[1], digits=digits)} {unit} (n={s[2]})"
+
+
+def ratio(a, b):
+    if a is None or b is None or b <= 0:
+        return "n/a"
+    return f"{a / b:.2f}x"
+
+
+def median_of(s):
+    return s[1] if s else None
+
+
+def build_table(sizes, nsis_parts, nsis_empty_parts, samples, big_mb, runs, big_runs):
+    ours_size, minimal_size, nsis_size, nsis_empty = sizes
+    nsis_payload = nsis_parts.get("data", (None,))[0]
+    nsis_overhead_calc = nsis_size - nsis_payload if nsis_payload is not None else None
+    s = lambda k: stats(samples, k)
+    rows = []
+    rows.append(("Size of the program (bytes)", fmt(ours_size),
+                 f"{fmt(minimal_size)} (minimal window)",
+                 f"{fmt(nsis_size)} (installer); stub overhead {fmt(nsis_empty)} "
+                 f"(no files), {fmt(nsis_overhead_calc)} (total - compressed data)",
+                 ratio(ours_size, minimal_size),
+                 f"{ratio(ours_size, nsis_size)} (installer), "
+                 f"{ratio(ours_size, nsis_empty)} (stub overhead)"))
+    rows.append(("Start-up: process start to licence text shown (min / median)",
+                 fmt_stats(s("startup:setup")), fmt_stats(s("startup:minimal")),
+                 fmt_stats(s("startup:nsis")),
+                 ratio(median_of(s("startup:setup")), median_of(s("startup:minimal"))),
+                 ratio(median_of(s("startup:setup")), median_of(s("startup:nsis")))))
+    rows.append((f"Install, {big_mb} MB application: Agree to completion box beyond "
+                 f"the 4 x 1 s pauses (min / median)",
+                 fmt_stats(s("install:setup")),
+                 f"{fmt_stats(s('install:floor'))} CopyFileA under Wine; "
+                 f"{fmt_stats(s('install:host'))} host cp",
+                 f"{fmt_stats(s('install:nsis'))} (I Agree to completion box; no pauses)",
+                 f"{ratio(median_of(s('install:setup')), median_of(s('install:floor')))} "
+                 f"(CopyFileA), "
+                 f"{ratio(median_of(s('install:setup')), median_of(s('install:host')))} (cp)",
+                 ratio(median_of(s("install:setup")), median_of(s("install:nsis")))))
+    rows.append(("Uninstall: OK to final box beyond the 2 s pause (min / median)",
+                 fmt_stats(s("uninstall:setup"), digits=1),
+                 f"{fmt_stats(s('uninstall:floor'), digits=1)} DeleteFileA under Wine; "
+                 f"{fmt_stats(s('uninstall:host'), digits=1)} host rm",
+                 "not measured (the NSIS script has no uninstaller of its own)",
+                 f"{ratio(median_of(s('uninstall:setup')), median_of(s('uninstall:floor')))} "
+                 f"(DeleteFileA), "
+                 f"{ratio(median_of(s('uninstall:setup')), median_of(s('uninstall:host')))} (rm)",
+                 "n/a"))
+    rows.append(("Peak resident memory (VmHWM) during the install (min / median)",
+                 fmt_stats(s("hwm-install:setup"), "kB"),
+                 f"{fmt_stats(s('hwm-idle:minimal'), 'kB')} (minimal window shown)",
+                 f"{fmt_stats(s('hwm-install:nsis'), 'kB')} (NSIS install)",
+                 ratio(median_of(s("hwm-install:setup")), median_of(s("hwm-idle:minimal"))),
+                 ratio(median_of(s("hwm-install:setup")), median_of(s("hwm-install:nsis")))))
+    rows.append(("Peak resident memory with the window shown (min / median)",
+                 fmt_stats(s("hwm-idle:setup"), "kB"),
+                 fmt_stats(s("hwm-idle:minimal"), "kB"),
+                 fmt_stats(s("hwm-idle:nsis"), "kB"),
+                 ratio(median_of(s("hwm-idle:setup")), median_of(s("hwm-idle:minimal"))),
+                 ratio(median_of(s("hwm-idle:setup")), median_of(s("hwm-idle:nsis")))))
+
+    header = ("Measure", "Ravenlook_inst.exe", "Limit", "Peer: NSIS",
+              "Ours / limit", "Ours / peer")
+    lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
+    lines += ["| " + " | ".join(row) + " |" for row in rows]
+
+    first_window = ", ".join(
+        f"{name} {fmt_stats(s('window:' + key))}"
+        for key, name in (("setup", "ours"), ("minimal", "minimal"), ("nsis", "NSIS")))
+    notes = [
+        f"Runs: {runs} of each start-up (after one warm-up round, not counted), "
+        f"{big_runs} of each {big_mb} MB install and uninstall. Ratios are of medians.",
+        "Start-up ends when the window is visible and its licence control's text is "
+        "non-empty (WM_GETTEXTLENGTH); for NSIS the RichEdit control of its licence page. "
+        f"First visible window: {first_window}.",
+        "Install and uninstall times are measured by a driver inside Wine from posting the "
+        "button's WM_COMMAND to the box appearing (polled every 2 ms); the setup program "
+        "also writes the four shortcuts (c:\\windows\\start menu\\programs is made for the "
+        "run) and the registry value. The CopyFileA/DeleteFileA floors are timed inside "
+        "their process (Wine's process start excluded); host cp/rm include starting the "
+        "seven cp processes and the rm process.",
+        "Memory: VmHWM of the Linux process running the program, read from /proc while "
+        "the completion box (or the window) is up; the process is found by its command "
+        "line and a token in its environment. During the uninstall (final box up): "
+        f"{fmt_stats(s('hwm-uninstall:setup'), 'kB')}.",
+        f"NSIS parts (makensis, compressed / uncompressed bytes): EXE header "
+        f"{nsis_parts.get('header')}, install code {nsis_parts.get('code')}, install data "
+        f"{nsis_parts.get('data')}; without files: install code "
+        f"{nsis_empty_parts.get('code')}.",
+    ]
+    return lines, notes
+
+
+def machine_description():
+    cpu = "unknown"
+    cores = 0
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name") and cpu == "unknown":
+                cpu = line.split(":", 1)[1].strip()
+            if line.startswith("processor"):
+                cores += 1
+    mem_kb = 0
+    with open("/proc/meminfo") as f:
+        for line in f:
+            if line.startswith("MemTotal:"):
+                mem_kb = int(line.split()[1])
+    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    debian = Path("/etc/debian_version").read_text().strip() \
+        if Path("/etc/debian_version").exists() else "unknown"
+    nsis = subprocess.run(["makensis", "-VERSION"], capture_output=True, text=True).stdout.strip()
+    return [
+        f"CPU: {cpu}, {cores} cores",
+        f"Memory: {mem_kb / 1024 / 1024:.1f} GiB",
+        f"Wine: {wine}; NSIS: makensis {nsis}",
+        f"Debian: {debian}; kernel {os.uname().release}",
+    ]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--big-runs", type=int, default=3)
+    parser.add_argument("--big-mb", type=int, default=200)
+    args = parser.parse_args()
+
+    for needed in (SETUP, DIST / "LICENSE.txt", DRIVER, MINIMAL, FLOOR):
+        if not needed.exists():
+            sys.exit(f"bench: {needed} is missing (run tools/bench)")
+
+    log("building the NSIS installers")
+    nsis_dir = OUT / "nsis"
+    nsis_dir.mkdir(parents=True, exist_ok=True)
+    nsis_small = nsis_dir / "Ravenlook-nsis.exe"
+    nsis_empty = nsis_dir / "Ravenlook-nsis-nofiles.exe"
+    nsis_parts = build_nsis(DIST, nsis_small)
+    nsis_empty_parts = build_nsis(DIST, nsis_empty, no_files=True)
+    dist_big = big_distribution(args.big_mb)
+    nsis_big = nsis_dir / f"Ravenlook-nsis-{args.big_mb}mb.exe"
+    if not nsis_big.exists() or nsis_big.stat().st_mtime < (dist_big / "Ravenlook.000").stat().st_mtime:
+        log(f"building the {args.big_mb} MB NSIS installer")
+        build_nsis(dist_big, nsis_big)
+
+    sizes = (SETUP.stat().st_size, MINIMAL.stat().st_size, nsis_small.stat().st_size,
+             nsis_empty.stat().st_size)
+    samples = Samples()
+    start_menu = StartMenu()
+    try:
+        clean(start_menu)
+        log(f"start-up: {args.runs} runs each (plus a warm-up)")
+        measure_startup(samples, args.runs, [
+            ("setup", "setup", SETUP, DIST),
+            ("minimal", "setup", MINIMAL, DIST),
+            ("nsis", "nsis", nsis_small, nsis_dir),
+        ])
+        log(f"install and uninstall with a {args.big_mb} MB application: "
+            f"{args.big_runs} runs each")
+        measure_big(samples, args.big_runs, dist_big, nsis_big, start_menu)
+    finally:
+        clean(start_menu)
+        end_our_processes()
+
+    lines, notes = build_table(sizes, nsis_parts, nsis_empty_parts, samples, args.big_mb,
+                               args.runs, args.big_runs)
+    print()
+    print("\n".join(lines))
+    print()
+    for note in notes:
+        print(f"- {note}")
+
+    now = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
+    text = [f"# Benchmark results ({now})", "",
+            "Written by `make bench` (tools/bench); the last run's figures. Two cores "
+            "shared with other work: timings are noisy, hence minimum and median.", "",
+            "Machine:", ""]
+    text += [f"- {line}" for line in machine_description()]
+    text += ["", *lines, "", *[f"- {note}" for note in notes], ""]
+    RESULTS.write_text("\n".join(text))
+    log(f"written {RESULTS.relative_to(ROOT)}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,222 @@
+// Installing through the window: the user presses "Agree", reads the
+// completion box, and the installed application starts.
+#include "e2e_support.h"
+
+#include <string>
+#include <vector>
+
+using namespace testsupport;
+using driver::MessageBoxView;
+using driver::Program;
+
+namespace {
+
+const char kCompletionText[] =
+    "Installation completed!\nDir: c:\\program files\\Ravenlook\\Ravenlook v1.3";
+
+struct InstalledFile {
+    const char *source;
+    const char *destination;
+};
+const InstalledFile kInstalledFiles[] = {
+    {"LICENSE.txt", "LICENSE.txt"},     {"Ravenlook.001", "Ravenlook.ico"},
+    {"Ravenlook.002", "Ravenlook.cfg"}, {"README.html", "README.html"},
+    {"Ravenlook.000", "Ravenlook.exe"}, {"Ravenlook.003", "Ravenlook_insp.exe"},
+    {"Ravenlook.004", "Ravenlook_inst.exe"},
+};
+
+std::string installed(const char *name)
+{
+    return std::string(kInstallDir) + "\\" + name;
+}
+
+class Install : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        removeInstallation();
+        ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    }
+    void TearDown() override { removeInstallation(); }
+
+    // Presses "Agree" and waits for the box that ends the install.
+    MessageBoxView agree(Program &program, HWND window, DWORD *elapsedMs = nullptr)
+    {
+        DWORD start = GetTickCount();
+        driver::pressButton(window, 504);
+        MessageBoxView box = driver::waitForMessageBox(program.pid(), 60000);
+        if (elapsedMs)
+            *elapsedMs = GetTickCount() - start;
+        return box;
+    }
+
+    // Confirms the completion box and expects the installer to end with 0.
+    void confirmAndExpectEnd(Program &program, const MessageBoxView &box)
+    {
+        driver::pressButton(box.handle, IDOK);
+        DWORD exitCode = 12345;
+        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
+        EXPECT_EQ(exitCode, 0u);
+    }
+
+    void expectFilesCopiedFrom(const std::string &folder, const std::vector<std::string> &absent)
+    {
+        for (const InstalledFile &file : kInstalledFiles) {
+            SCOPED_TRACE(file.destination);
+            bool expectAbsent =
+                std::find(absent.begin(), absent.end(), file.source) != absent.end();
+            if (expectAbsent) {
+                EXPECT_FALSE(fileExists(installed(file.destination)));
+                continue;
+            }
+            std::string original = readFile(folder + "\\" + file.source);
+            ASSERT_FALSE(original.empty());
+            EXPECT_TRUE(readFile(installed(file.destination)) == original)
+                << "not byte-identical to " << file.source;
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
+{
+    std::string folder = e2e::prepareDistribution("install-fresh");
+    e2e::StandInLog log;
+    Program program;
+    HWND window = e2e::startInstaller(program, folder);
+    ASSERT_NE(window, nullptr);
+
+    DWORD elapsed = 0;
+    MessageBoxView box = agree(program, window, &elapsed);
+    ASSERT_NE(box.handle, nullptr) << "no completion box";
+    EXPECT_EQ(box.caption, "Ravenlook Install");
+    EXPECT_EQ(box.text, kCompletionText);
+    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+    EXPECT_FALSE(box.hasIcon);
+    EXPECT_GE(elapsed, 4000u) << "four pauses of a second";
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, 502), PBM_GETPOS, 0, 0), 100);
+
+    // Everything is in place before the user confirms.
+    expectFilesCopiedFrom(folder, {});
+    std::string raw;
+    ASSERT_TRUE(readRawRecord(&raw, nullptr));
+    std::string expectedRaw;
+    for (char c : std::string(kInstallDir))
+        expectedRaw.push_back(static_cast<char>(c + 1));
+    expectedRaw.push_back('\0');
+    EXPECT_EQ(raw, expectedRaw);
+
+    const std::string icon = installed("Ravenlook.ico");
+    struct ExpectedLink {
+        const char *file, *target, *icon, *arguments;
+    } links[] = {
+        {"Help.lnk", "README.html", "", ""},
+        {"Ravenlook.lnk", "Ravenlook.exe", icon.c_str(), ""},
+        {"Inspector.lnk", "Ravenlook_insp.exe", icon.c_str(), ""},
+        {"Uninstall.lnk", "Ravenlook_inst.exe", icon.c_str(), "-u"},
+    };
+    EXPECT_EQ(listFolder(kShortcutDir).size(), 4u);
+    for (const ExpectedLink &link : links) {
+        SCOPED_TRACE(link.file);
+        LinkFields fields = readShortcut(std::string(kShortcutDir) + "\\" + link.file);
+        ASSERT_TRUE(fields.loaded);
+        EXPECT_EQ(fields.path, installed(link.target));
+        EXPECT_EQ(fields.workingDirectory, kInstallDir);
+        EXPECT_EQ(fields.iconLocation, link.icon);
+        EXPECT_EQ(fields.arguments, link.arguments);
+        EXPECT_EQ(fields.description, "");
+    }
+
+    confirmAndExpectEnd(program, box);
+    std::vector<std::string> started = log.lines();
+    ASSERT_EQ(started.size(), 1u) << "the application starts once, after the box";
+    EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
+}
+
+TEST_F(Install, WithoutStartMenuCopiesEverythingAndWritesNoShortcut)
+{
+    deleteTree("c:\\windows\\start menu");
+    std::string folder = e2e::prepareDistribution("install-no-start-menu");
+    e2e::StandInLog log;
+    Program program;
+    HWND window = e2e::startInstaller(program, folder);
+    ASSERT_NE(window, nullptr);
+    MessageBoxView box = agree(program, window);
+    EXPECT_EQ(box.text, kCompletionText);
+    expectFilesCopiedFrom(folder, {});
+    EXPECT_FALSE(directoryExists("c:\\windows\\start menu"));
+    confirmAndExpectEnd(program, box);
+}
+
+TEST_F(Install, MissingReadmeLeavesOutOnlyTheHelpShortcut)
+{
+    std::string folder = e2e::prepareDistribution("install-no-readme", {"README.html"});
+    e2e::StandInLog log;
+    Program program;
+    HWND window = e2e::startInstaller(program, folder);
+    ASSERT_NE(window, nullptr);
+    MessageBoxView box = agree(program, window);
+    EXPECT_EQ(box.text, kCompletionText);
+    expectFilesCopiedFrom(folder, {"README.html"});
+    EXPECT_EQ(listFolder(kShortcutDir),
+              (std::vector<std::string>{"Inspector.lnk", "Ravenlook.lnk", "Uninstall.lnk"}));
+    confirmAndExpectEnd(program, box);
+}
+
+TEST_F(Install, LicenceAloneCreatesTheFoldersAndSucceeds)
+{
+    std::string folder = e2e::prepareFolder("install-licence-only", "Licence only.\n");
+    // The setup program is started under its own name; the distribution's
+    // copy of it (Ravenlook.004) is missing like every other file.
+    Program program;
+    HWND window = e2e::startInstaller(program, folder);
+    ASSERT_NE(window, nullptr);
+    MessageBoxView box = agree(program, window);
+    EXPECT_EQ(box.text, kCompletionText);
+    EXPECT_EQ(listFolder(kInstallDir), std::vector<std::string>{"LICENSE.txt"});
+    EXPECT_TRUE(directoryExists(kShortcutDir));
+    EXPECT_TRUE(listFolder(kShortcutDir).empty());
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    driver::pressButton(box.handle, IDOK);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.waitForExit(&exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(Install, SecondInstallEmptiesAndRefillsAndKeepsTheFirstRecord)
+{
+    std::string folder = e2e::prepareDistribution("install-second");
+    e2e::StandInLog log;
+    {
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        confirmAndExpectEnd(program, agree(program, window));
+    }
+    // A stray file and a user's subfolder; a record naming another layout.
+    writeFile(installed("stray.avi"), "stray");
+    makeDirectories(installed("videos"));
+    writeFile(installed("videos\\kept.avi"), "kept");
+    writeFile(std::string(kShortcutDir) + "\\Old.lnk", "old");
+    deleteRecordKeys();
+    writeRecordFor("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3");
+
+    Program program;
+    HWND window = e2e::startInstaller(program, folder);
+    ASSERT_NE(window, nullptr);
+    MessageBoxView box = agree(program, window);
+    EXPECT_EQ(box.text, kCompletionText);
+    EXPECT_FALSE(fileExists(installed("stray.avi")));
+    EXPECT_EQ(readFile(installed("videos\\kept.avi")), "kept");
+    expectFilesCopiedFrom(folder, {});
+    EXPECT_EQ(listFolder(kShortcutDir).size(), 4u) << "the old link is gone";
+    std::string raw;
+    ASSERT_TRUE(readRawRecord(&raw, nullptr));
+    std::string first;
+    for (char c : std::string("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3"))
+        first.push_back(static_cast<char>(c + 1));
+    first.push_back('\0');
+    EXPECT_EQ(raw, first) << "the record keeps the first path";
+    confirmAndExpectEnd(program, box);
+}

@@ -1,0 +1,221 @@
+// The menu bar, the confirmations of "Not agree", Exit, the About box and
+// the window's small icon.
+#include "e2e_support.h"
+
+#include <string>
+#include <vector>
+
+using namespace testsupport;
+using driver::MessageBoxView;
+using driver::Program;
+
+namespace {
+
+const char kLicence[] = "Menu test licence.\n";
+
+class Menu : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        deleteRecordKeys();
+        folder_ = e2e::prepareFolder("menu", kLicence);
+    }
+    void TearDown() override { deleteRecordKeys(); }
+
+    HWND start(Program &program, const std::string &args = "")
+    {
+        return e2e::startInstaller(program, folder_, args);
+    }
+    void expectEndsWithCode0(Program &program)
+    {
+        DWORD exitCode = 12345;
+        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
+        EXPECT_EQ(exitCode, 0u);
+    }
+    std::string folder_;
+};
+
+} // namespace
+
+TEST_F(Menu, GoIsGreyedWithoutARecord)
+{
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    // Alt+U, G: the Uninstall popup opens, but its greyed item does nothing.
+    ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'u', 'g'));
+    EXPECT_TRUE(driver::noMessageBoxWithin(program.pid(), 1500));
+    EXPECT_TRUE(program.running());
+    e2e::closeAndExpectExitCode0(program, window);
+}
+
+TEST_F(Menu, GoIsEnabledWhenTheRecordExistsAndAsksFirst)
+{
+    writeRecordFor(kInstallDir);
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'u', 'g'));
+    MessageBoxView box = driver::waitForMessageBox(program.pid(), 5000);
+    ASSERT_NE(box.handle, nullptr) << "Go... could not be chosen";
+    EXPECT_EQ(box.text, "ATTENTION: Videos saved in the installation directory will be removed.\n"
+                        "\t\tDo you really want to continue?");
+    driver::pressButton(box.handle, IDCANCEL);
+    e2e::closeAndExpectExitCode0(program, window);
+}
+
+TEST_F(Menu, FileExitEndsWithoutAQuestion)
+{
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'f', 'e'));
+    DWORD exitCode = 12345;
+    ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(Menu, HelpAboutOpensTheAboutBox)
+{
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'h', 'a'));
+    HWND about = driver::waitForWindow(program.pid(), "#32770", 5000);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(driver::windowText(about), "About");
+    driver::pressButton(about, IDOK);
+    EXPECT_TRUE(driver::waitUntil([&] { return !IsWindow(about); }, 10000));
+    e2e::closeAndExpectExitCode0(program, window);
+}
+
+TEST_F(Menu, NotAgreeAsksAndCancelKeepsTheWindowOpen)
+{
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    driver::pressButton(window, 9013);
+    MessageBoxView box = driver::waitForMessageBox(program.pid());
+    ASSERT_NE(box.handle, nullptr);
+    EXPECT_EQ(box.caption, "Ravenlook Install");
+    EXPECT_EQ(box.text, "Do you want to quit Ravenlook Install?");
+    EXPECT_EQ(box.buttonIds, (std::vector<int>{IDOK, IDCANCEL}));
+    EXPECT_EQ(box.defaultButtonId, IDCANCEL);
+    EXPECT_FALSE(box.hasIcon);
+
+    driver::pressButton(box.handle, IDCANCEL);
+    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+    Sleep(300);
+    EXPECT_TRUE(program.running());
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    driver::pressButton(window, 9013);
+    box = driver::waitForMessageBox(program.pid());
+    ASSERT_NE(box.handle, nullptr);
+    driver::pressButton(box.handle, IDOK);
+    expectEndsWithCode0(program);
+}
+
+TEST_F(Menu, AboutBoxShowsItsSixControlsAndClosesWithOkAndEscape)
+{
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    for (int closeWith : {IDOK, IDCANCEL}) {
+        SCOPED_TRACE(closeWith == IDOK ? "OK" : "Escape");
+        driver::sendCommand(window, 9012);
+        HWND about = driver::waitForWindow(program.pid(), "#32770");
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(driver::windowText(about), "About");
+        EXPECT_EQ(GetWindow(about, GW_OWNER), window);
+        LONG style = GetWindowLongA(about, GWL_STYLE);
+        EXPECT_TRUE(style & WS_CAPTION);
+        EXPECT_FALSE(style & WS_SYSMENU) << "no close box";
+        EXPECT_TRUE(GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+
+        std::vector<driver::Control> controls = driver::childControls(about);
+        ASSERT_EQ(controls.size(), 6u);
+        const int ids[] = {IDOK, 109, 301, 303, 304, 305};
+        const char *classes[] = {"Button", "Button", "Static", "Static", "Static", "Static"};
+        for (size_t i = 0; i < 6; ++i) {
+            EXPECT_EQ(controls[i].id, ids[i]);
+            EXPECT_EQ(lstrcmpiA(controls[i].className.c_str(), classes[i]), 0)
+                << controls[i].className;
+        }
+        EXPECT_EQ(controls[0].text, "OK");
+        EXPECT_EQ(controls[1].style & BS_TYPEMASK, BS_GROUPBOX);
+        EXPECT_NE(controls[2].text.find("1.5"), std::string::npos) << controls[2].text;
+        EXPECT_NE(controls[3].text.find("1.3"), std::string::npos) << controls[3].text;
+        EXPECT_FALSE(IsWindowEnabled(window)) << "the box is modal";
+
+        if (closeWith == IDOK)
+            driver::pressButton(about, IDOK);
+        else
+            PostMessageA(controls[0].handle, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(driver::waitUntil([&] { return !IsWindow(about); }, 10000));
+        EXPECT_TRUE(driver::waitUntil([&] { return IsWindowEnabled(window) != 0; }, 10000));
+    }
+    EXPECT_TRUE(program.running());
+    e2e::closeAndExpectExitCode0(program, window);
+}
+
+TEST_F(Menu, UnknownCommandDoesNothing)
+{
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    for (int id : {0, 1, 2, 503, 505, 9002, 9004, 9011, 9014, 65535})
+        driver::sendCommand(window, id);
+    EXPECT_TRUE(driver::noMessageBoxWithin(program.pid(), 1000));
+    EXPECT_TRUE(program.running());
+    EXPECT_TRUE(IsWindowVisible(window));
+    e2e::closeAndExpectExitCode0(program, window);
+}
+
+namespace {
+
+// The caption's small icon as the screen shows it (Wine draws the caption
+// itself on the test display). The icon of another process's window cannot
+// be asked for under Wine: WM_GETICON answers 0 across processes.
+std::vector<COLORREF> captionIcon(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    int frame = GetSystemMetrics(SM_CXFIXEDFRAME) + GetSystemMetrics(SM_CXEDGE);
+    RECT icon = {r.left, r.top, r.left + frame + 20, r.top + GetSystemMetrics(SM_CYCAPTION) + frame};
+    Sleep(500);   // let the caption paint
+    return driver::screenPixels(icon);
+}
+
+} // namespace
+
+TEST_F(Menu, SmallIconComesFromRavenlookIcoWhenPresent)
+{
+    std::vector<COLORREF> standard;
+    {
+        Program program;
+        HWND window = start(program);
+        ASSERT_NE(window, nullptr);
+        standard = captionIcon(window);
+        e2e::closeAndExpectExitCode0(program, window);
+    }
+    // The same window again: the standard icon draws the same pixels.
+    {
+        Program program;
+        HWND window = start(program);
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(captionIcon(window) == standard) << "the caption is not stable";
+        e2e::closeAndExpectExitCode0(program, window);
+    }
+    ASSERT_TRUE(CopyFileA((e2e::distributionPath() + "\\Ravenlook.001").c_str(),
+                          (folder_ + "\\Ravenlook.ico").c_str(), FALSE));
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    std::vector<COLORREF> ours = captionIcon(window);
+    size_t different = 0;
+    for (size_t i = 0; i < ours.size() && i < standard.size(); ++i)
+        different += ours[i] != standard[i];
+    EXPECT_GT(different, 20u) << "the caption still shows the standard icon";
+    e2e::closeAndExpectExitCode0(program, window);
+}
