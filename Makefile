@@ -2,12 +2,16 @@
 # missing first (tools/setup-deps).
 #   make run    build, lay out the sample distribution, start the installer
 #   make test   native unit tests, then Windows-side and end-to-end tests under Wine
-#   make dist   the sample distribution folder and its zip under build/dist
+#   make dist   the sample distribution folder and its zip under build/windows/dist
+#   make bench  size, start-up, install/uninstall and memory figures against NSIS
+#               and the bare minimum (bench/results.md)
+#   make fuzz   libFuzzer targets of the parsers, FUZZ_SECONDS each (default 60)
+#   make lint   clang-tidy, cppcheck and clang-format checks
 
 BUILD := build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-windows build-native test test-native test-windows run dist clean
+.PHONY: all deps build build-windows build-native test test-native test-windows run dist bench fuzz lint clean
 
 all: build
 
@@ -37,6 +41,15 @@ dist: build-windows
 
 run: dist
 	tools/run-demo
+
+bench: deps
+	@tools/bench
+
+fuzz: deps
+	@tools/fuzz
+
+lint: deps
+	@tools/lint
 
 clean:
 	rm -rf $(BUILD)

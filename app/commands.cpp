@@ -12,18 +12,20 @@ void handleCreate(HWND window)
 {
     HMENU bar = CreateMenu();
     HMENU file = CreatePopupMenu();
-    HMENU uninstall = CreatePopupMenu();
+    HMENU uninstallMenu = CreatePopupMenu();
     HMENU help = CreatePopupMenu();
     AppendMenuA(file, MF_STRING, IDM_EXIT, "&Exit");
     AppendMenuA(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-    AppendMenuA(uninstall, MF_STRING, IDM_UNINSTALL, "&Go...");
-    AppendMenuA(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(uninstall), "&Uninstall");
+    AppendMenuA(uninstallMenu, MF_STRING, IDM_UNINSTALL, "&Go...");
+    AppendMenuA(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(uninstallMenu), "&Uninstall");
     AppendMenuA(help, MF_STRING, IDM_ABOUT, "&About...");
     AppendMenuA(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
     if (!installRecordExists(kRecordKey))
-        EnableMenuItem(uninstall, IDM_UNINSTALL, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(uninstallMenu, IDM_UNINSTALL, MF_BYCOMMAND | MF_GRAYED);
     SetMenu(window, bar);
 
+    // The icon belongs to the window for the whole run; the system frees it
+    // with the process.
     HANDLE icon = LoadImageA(nullptr, g_iconFileName, IMAGE_ICON, 16, 16, LR_LOADFROMFILE);
     if (icon)
         SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));

@@ -3,6 +3,8 @@
 // loaded in preference to the system's copy.
 #include "setup_app.h"
 
+#include <string.h>
+
 typedef BOOL(WINAPI *SetDefaultDllDirectoriesFn)(DWORD);
 typedef void(WINAPI *InitCommonControlsFn)(void);
 
@@ -29,14 +31,17 @@ void restrictDllSearchToSystem()
 // since the progress bar's window class lives in it.
 bool initCommonControlsFromSystem()
 {
+    // cppcheck-suppress resourceLeak ; stays loaded for the whole run
     HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!comctl) {
         // Systems without the search flags reject it: name the file fully.
+        static const char kName[] = "\\comctl32.dll";
         char path[MAX_PATH];
         UINT length = GetSystemDirectoryA(path, MAX_PATH);
-        if (length == 0 || length + sizeof "\\comctl32.dll" > MAX_PATH)
+        if (length == 0 || length + sizeof kName > MAX_PATH)
             return false;
-        lstrcatA(path, "\\comctl32.dll");
+        memcpy(path + length, kName, sizeof kName);
+        // cppcheck-suppress resourceLeak ; stays loaded for the whole run
         comctl = LoadLibraryA(path);
     }
     if (!comctl)

@@ -65,6 +65,8 @@ LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
+// The SDK declares WinMain with its own parameter names.
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
     restrictDllSearchToSystem();

@@ -40,7 +40,7 @@ protected:
     void TearDown() override { removeInstallation(); }
 
     // Presses "Agree" and waits for the box that ends the install.
-    MessageBoxView agree(Program &program, HWND window, DWORD *elapsedMs = nullptr)
+    MessageBoxView agree(const Program &program, HWND window, DWORD *elapsedMs = nullptr)
     {
         DWORD start = GetTickCount();
         driver::pressButton(window, 504);
@@ -108,7 +108,7 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
     EXPECT_EQ(raw, expectedRaw);
 
     const std::string icon = installed("Ravenlook.ico");
-    struct ExpectedLink {
+    const struct ExpectedLink {
         const char *file, *target, *icon, *arguments;
     } links[] = {
         {"Help.lnk", "README.html", "", ""},

@@ -94,7 +94,7 @@ TEST(SetupWindow, ShowsEightControlsInCreationOrder)
         EXPECT_EQ(got.clientRect.top, want.top);
         EXPECT_EQ(got.clientRect.right - got.clientRect.left, want.width);
         EXPECT_EQ(got.clientRect.bottom - got.clientRect.top, want.height);
-        EXPECT_TRUE(got.enabled);
+        EXPECT_TRUE(got.enabled) << (want.lockable ? "a button" : "a label");
         EXPECT_TRUE(got.visible);
     }
     // The edit control takes WS_BORDER out of its style to draw the border
@@ -141,7 +141,7 @@ TEST(SetupWindow, MissingLicenceShowsMessage16AndDisablesTheButtons)
 TEST(SetupWindow, UninstallSwitchLocksTheButtonsAndStillShowsTheText)
 {
     // The switch counts only when it is exactly "-u", after any blanks.
-    struct Case {
+    const struct Case {
         const char *arguments;
         bool locked;
     } cases[] = {

@@ -59,7 +59,7 @@ extern const char kShortcutDir[];          // ...\programs\Ravenlook\Ravenlook v
 // Renames a folder away for the scope and restores it in every outcome.
 class FolderMovedAway {
 public:
-    FolderMovedAway(const std::string &path);
+    explicit FolderMovedAway(const std::string &path);
     ~FolderMovedAway();
     bool moved() const { return moved_; }
     FolderMovedAway(const FolderMovedAway &) = delete;

@@ -1,0 +1,637 @@
+// The installation's whole footprint: every file and folder of the c: drive
+// and every key and value under HKEY_LOCAL_MACHINE\SOFTWARE (and whether
+// HKEY_LOCAL_MACHINE\WINRV130 exists) are recorded before the install,
+// after it and after the uninstall. What changed between two recordings
+// must be exactly what the install or the uninstall is meant to change:
+// anything else added, changed or removed fails, and is listed.
+#include "e2e_support.h"
+
+#include <tlhelp32.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace testsupport;
+using driver::MessageBoxView;
+using driver::Program;
+
+namespace {
+
+// What the recording leaves out, and why. Only the test's own scratch
+// folder: it holds the copy of the distribution the installer is started
+// from and the stand-in application's log, both written by this test.
+//
+// Nothing that Wine writes by itself needs leaving out. Two recordings with
+// nothing in between, and two around starting and ending cmd.exe, come out
+// identical (see RecordingIsStableWhileNothingIsInstalled), and the install
+// and the uninstall show no change outside their own items: Wine's temp
+// folders (c:\windows\temp, c:\users\<name>\Temp), the profiles under
+// c:\users, the system32 folder and the SOFTWARE\Microsoft and
+// SOFTWARE\Wine keys all stay as they were, so they are recorded like
+// everything else.
+//
+// Folders that lead off the c: drive are recorded as entries, but not
+// entered: Wine makes the profile's Desktop, Documents, Downloads, Music,
+// Pictures, Videos and Templates links to the Unix home folder, whose
+// contents belong to the machine, not to the prefix.
+const char *const kIgnored[] = {
+    "c:\\ravenlook-tests",
+};
+
+std::string lowered(std::string text)
+{
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// True when path is folder or lies below it, compared as Windows compares
+// names: without regard to case.
+bool within(const std::string &path, const std::string &folder)
+{
+    std::string p = lowered(path), f = lowered(folder);
+    return p == f ||
+           (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == '\\');
+}
+
+bool ignored(const std::string &item)
+{
+    for (const char *folder : kIgnored)
+        if (within(item, folder))
+            return true;
+    return false;
+}
+
+// One recorded item: a file or folder ("c:\..."), a key ("HKLM\...") or a
+// key's value ("HKLM\...\[name]"), under its name as stored and with what
+// it holds. Names are looked up without regard to case, as Windows does;
+// a name whose case changed counts as a change.
+struct Item {
+    std::string name;
+    std::string content;
+    bool operator==(const Item &other) const
+    {
+        return name == other.name && content == other.content;
+    }
+};
+
+class Snapshot {
+public:
+    void set(const std::string &name, const std::string &content)
+    {
+        items_[lowered(name)] = Item{name, content};
+    }
+    const Item *find(const std::string &name) const
+    {
+        auto found = items_.find(lowered(name));
+        return found == items_.end() ? nullptr : &found->second;
+    }
+    const std::map<std::string, Item> &items() const { return items_; }
+
+private:
+    std::map<std::string, Item> items_;   // by lower-case name
+};
+
+std::string utf8(const std::wstring &wide)
+{
+    if (wide.empty())
+        return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                   nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size,
+                        nullptr, nullptr);
+    return text;
+}
+
+std::wstring wide(const std::string &ansi)
+{
+    std::wstring text(ansi.size() + 1, L'\0');
+    int size = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &text[0],
+                                   static_cast<int>(text.size()));
+    text.resize(size > 0 ? static_cast<size_t>(size - 1) : 0);
+    return text;
+}
+
+std::string hex64(uint64_t value)
+{
+    char text[17];
+    snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// A file's size, last-write time and a hash (64-bit FNV-1a) of its bytes,
+// so that a rewrite shows even when it keeps the size and the time.
+std::string describeFile(const std::wstring &path, const WIN32_FIND_DATAW &entry)
+{
+    uint64_t size = (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+    uint64_t written = (static_cast<uint64_t>(entry.ftLastWriteTime.dwHighDateTime) << 32) |
+                       entry.ftLastWriteTime.dwLowDateTime;
+    std::string text = "file size=" + std::to_string(size) + " written=" + hex64(written);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text + " unreadable";
+    static std::vector<unsigned char> chunk(1 << 20);
+    uint64_t hash = 14695981039346656037ull;
+    DWORD got = 0;
+    while (ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
+           got > 0)
+        for (DWORD i = 0; i < got; ++i)
+            hash = (hash ^ chunk[i]) * 1099511628211ull;
+    CloseHandle(file);
+    return text + " fnv=" + hex64(hash);
+}
+
+// True when the folder is really somewhere else than where it is listed:
+// a reparse point (as Wine reports its links to Unix folders), or a folder
+// whose final path is not the path it was reached by.
+bool leadsOffTheDrive(const std::wstring &path, DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return true;
+    HANDLE folder = CreateFileW(path.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return false;
+    wchar_t final[MAX_PATH * 4];
+    DWORD length = GetFinalPathNameByHandleW(folder, final, MAX_PATH * 4, FILE_NAME_NORMALIZED);
+    CloseHandle(folder);
+    if (length == 0 || length >= MAX_PATH * 4)
+        return false;
+    std::string resolved = utf8(std::wstring(final, length));
+    if (resolved.compare(0, 4, "\\\\?\\") == 0)
+        resolved.erase(0, 4);
+    return !within(resolved, utf8(path));
+}
+
+void recordFolder(const std::wstring &folder, Snapshot *snapshot)
+{
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        std::wstring path = folder + L"\\" + name;
+        std::string item = utf8(path);
+        if (ignored(item))
+            continue;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            snapshot->set(item, describeFile(path, entry));
+        } else if (leadsOffTheDrive(path, entry.dwFileAttributes)) {
+            snapshot->set(item, "folder, leads off the drive");
+        } else {
+            snapshot->set(item, "folder");
+            recordFolder(path, snapshot);
+        }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+}
+
+// A value's type and its data's bytes, every byte outside printable ASCII
+// escaped.
+std::string describeValueBytes(DWORD type, const std::string &bytes)
+{
+    std::string text = "type=" + std::to_string(type) + " data=\"";
+    for (char byte : bytes) {
+        unsigned char c = static_cast<unsigned char>(byte);
+        if (c >= 0x20 && c < 0x7f && c != '\\' && c != '"') {
+            text.push_back(byte);
+        } else {
+            char escaped[5];
+            snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            text += escaped;
+        }
+    }
+    return text + "\"";
+}
+
+// A value as RegEnumValueW gives it; the data of the string types is
+// UTF-16 and described as its UTF-8 text.
+std::string describeValue(DWORD type, const std::vector<unsigned char> &data)
+{
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
+        return describeValueBytes(type, std::string(data.begin(), data.end()));
+    std::wstring text(data.size() / 2, L'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    return describeValueBytes(type, utf8(text));
+}
+
+void recordKey(HKEY key, const std::wstring &name, Snapshot *snapshot)
+{
+    std::string item = utf8(name);
+    if (ignored(item))
+        return;
+    snapshot->set(item, "key");
+    DWORD subKeys = 0, longestSubKey = 0, values = 0, longestValueName = 0, longestData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr,
+                         &values, &longestValueName, &longestData, nullptr,
+                         nullptr) != ERROR_SUCCESS) {
+        snapshot->set(item, "key, unreadable");
+        return;
+    }
+    for (DWORD i = 0; i < values; ++i) {
+        std::vector<wchar_t> valueName(longestValueName + 2);
+        std::vector<unsigned char> data(longestData + 2);
+        DWORD nameLength = static_cast<DWORD>(valueName.size());
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        LONG result = RegEnumValueW(key, i, valueName.data(), &nameLength, nullptr, &type,
+                                    data.data(), &dataSize);
+        std::string valueItem =
+            item + "\\[" + utf8(std::wstring(valueName.data(), nameLength)) + "]";
+        if (result != ERROR_SUCCESS) {
+            snapshot->set(item + "\\[#" + std::to_string(i) + "]", "value, unreadable");
+            continue;
+        }
+        data.resize(dataSize);
+        if (!ignored(valueItem))
+            snapshot->set(valueItem, describeValue(type, data));
+    }
+    for (DWORD i = 0; i < subKeys; ++i) {
+        std::vector<wchar_t> subName(longestSubKey + 2);
+        DWORD subLength = static_cast<DWORD>(subName.size());
+        if (RegEnumKeyExW(key, i, subName.data(), &subLength, nullptr, nullptr, nullptr,
+                          nullptr) != ERROR_SUCCESS) {
+            snapshot->set(item + "\\#" + std::to_string(i), "key, unreadable");
+            continue;
+        }
+        std::wstring sub(subName.data(), subLength);
+        HKEY child;
+        if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS) {
+            snapshot->set(utf8(name + L"\\" + sub), "key, cannot be opened");
+            continue;
+        }
+        recordKey(child, name + L"\\" + sub, snapshot);
+        RegCloseKey(child);
+    }
+}
+
+Snapshot takeSnapshot()
+{
+    Snapshot snapshot;
+    recordFolder(L"c:", &snapshot);
+    HKEY software;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_READ, &software) == ERROR_SUCCESS) {
+        recordKey(software, L"HKLM\\SOFTWARE", &snapshot);
+        RegCloseKey(software);
+    } else {
+        ADD_FAILURE() << "cannot open HKLM\\SOFTWARE";
+    }
+    if (keyExists(HKEY_LOCAL_MACHINE, "WINRV130"))
+        snapshot.set("HKLM\\WINRV130", "key");
+    return snapshot;
+}
+
+// Adds the file or folder parent\name to the recording as a recording
+// would show it, under the name's case on disk; parent is a recorded name.
+void recordOne(const std::string &parent, const std::string &name, Snapshot *snapshot)
+{
+    WIN32_FIND_DATAW entry;
+    std::wstring path = wide(parent + "\\" + name);
+    HANDLE find = FindFirstFileW(path.c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << parent << "\\" << name << " is missing";
+        return;
+    }
+    FindClose(find);
+    std::string item = parent + "\\" + utf8(entry.cFileName);
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        snapshot->set(item, "folder");
+    else
+        snapshot->set(item, describeFile(path, entry));
+}
+
+// The differences between two recordings, as lower-case names.
+struct Differences {
+    std::set<std::string> added, removed, changed;
+};
+
+Differences compare(const Snapshot &before, const Snapshot &after)
+{
+    Differences differences;
+    for (const auto &item : after.items()) {
+        const Item *old = before.find(item.first);
+        if (!old)
+            differences.added.insert(item.first);
+        else if (!(*old == item.second))
+            differences.changed.insert(item.first);
+    }
+    for (const auto &item : before.items())
+        if (!after.find(item.first))
+            differences.removed.insert(item.first);
+    return differences;
+}
+
+// The items, one a line, with what they held before and after.
+std::string listed(const std::set<std::string> &names, const Snapshot &before,
+                   const Snapshot &after)
+{
+    std::string text;
+    for (const std::string &name : names) {
+        const Item *was = before.find(name);
+        const Item *now = after.find(name);
+        text += "\n    " + (now ? now->name : was ? was->name : name);
+        if (was)
+            text += "\n        was: " + was->name + ": " + was->content;
+        if (now)
+            text += "\n        now: " + now->name + ": " + now->content;
+    }
+    return text.empty() ? " (none)" : text;
+}
+
+std::set<std::string> loweredAll(const std::set<std::string> &names)
+{
+    std::set<std::string> result;
+    for (const std::string &name : names)
+        result.insert(lowered(name));
+    return result;
+}
+
+// Checks one kind of difference against exactly the expected items.
+void expectExactly(const char *what, const std::set<std::string> &actual,
+                   const std::set<std::string> &expected, const Snapshot &before,
+                   const Snapshot &after)
+{
+    std::set<std::string> wanted = loweredAll(expected), unexpected, missing;
+    for (const std::string &name : actual)
+        if (!wanted.count(name))
+            unexpected.insert(name);
+    for (const std::string &name : wanted)
+        if (!actual.count(name))
+            missing.insert(name);
+    EXPECT_TRUE(unexpected.empty())
+        << what << " unexpectedly:" << listed(unexpected, before, after);
+    EXPECT_TRUE(missing.empty())
+        << "not " << what << ", though expected:" << listed(missing, before, after);
+}
+
+void expectDifferences(const Snapshot &before, const Snapshot &after,
+                       const std::set<std::string> &added, const std::set<std::string> &removed,
+                       const std::set<std::string> &changed)
+{
+    Differences actual = compare(before, after);
+    expectExactly("added", actual.added, added, before, after);
+    expectExactly("removed", actual.removed, removed, before, after);
+    expectExactly("changed", actual.changed, changed, before, after);
+}
+
+// The last part of a path or key name.
+std::string leaf(const std::string &name)
+{
+    size_t slash = name.rfind('\\');
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// Each item a program creates carries the name it was given, in its case
+// (the folders it goes into keep theirs: c:\Program Files stays so).
+void expectNamedAsGiven(const Snapshot &snapshot, const std::set<std::string> &names)
+{
+    for (const std::string &name : names) {
+        const Item *item = snapshot.find(name);
+        if (item) {
+            EXPECT_EQ(leaf(item->name), leaf(name)) << item->name;
+        }
+    }
+}
+
+// Waits until no process of that executable name runs any more.
+bool waitForNoProcessNamed(const char *exeName, int timeoutMs)
+{
+    std::string wanted = lowered(exeName);
+    return driver::waitUntil(
+        [&] {
+            HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            if (list == INVALID_HANDLE_VALUE)
+                return false;
+            bool found = false;
+            PROCESSENTRY32 entry;
+            entry.dwSize = sizeof entry;
+            for (BOOL more = Process32First(list, &entry); more && !found;
+                 more = Process32Next(list, &entry))
+                found = lowered(entry.szExeFile) == wanted;
+            CloseHandle(list);
+            return !found;
+        },
+        timeoutMs);
+}
+
+std::string installed(const char *name)
+{
+    return std::string(kInstallDir) + "\\" + name;
+}
+
+std::string shortcut(const char *name)
+{
+    return std::string(kShortcutDir) + "\\" + name;
+}
+
+const char kProgramFolder[] = "c:\\program files\\Ravenlook";
+const char kMenuFolder[] = "c:\\windows\\start menu\\programs\\Ravenlook";
+const char kRecordKey[] = "HKLM\\SOFTWARE\\Win310";
+const char kRecordValue[] = "HKLM\\SOFTWARE\\Win310\\[003]";
+const char kEarlierRecord[] = "HKLM\\WINRV130";
+// The installed files and the distribution's files they are copies of.
+struct InstalledFile {
+    const char *name, *source;
+};
+const InstalledFile kFiles[] = {
+    {"LICENSE.txt", "LICENSE.txt"},     {"Ravenlook.ico", "Ravenlook.001"},
+    {"Ravenlook.cfg", "Ravenlook.002"}, {"README.html", "README.html"},
+    {"Ravenlook.exe", "Ravenlook.000"}, {"Ravenlook_insp.exe", "Ravenlook.003"},
+    {"Ravenlook_inst.exe", "Ravenlook.004"},
+};
+
+// A recorded file's size and hash, without its last-write time.
+std::string sizeAndHash(const std::string &content)
+{
+    size_t written = content.find(" written=");
+    size_t hash = content.find(" fnv=");
+    if (written == std::string::npos || hash == std::string::npos)
+        return content;
+    return content.substr(0, written) + content.substr(hash);
+}
+const char *const kLinks[] = {"Help.lnk", "Ravenlook.lnk", "Inspector.lnk", "Uninstall.lnk"};
+
+class Footprint : public ::testing::Test {
+protected:
+    void SetUp() override { removeInstallation(); }
+    void TearDown() override
+    {
+        removeInstallation();
+        deleteTree("c:\\ravenlook-tests\\footprint-source");
+    }
+
+    // Installs as a user: "Agree", the completion box's OK, the end of the
+    // installer, and the started application's log line and end.
+    void install(const std::string &folder, const e2e::StandInLog &log)
+    {
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        driver::pressButton(window, 504);
+        MessageBoxView box = driver::waitForMessageBox(program.pid(), 60000);
+        ASSERT_NE(box.handle, nullptr) << "no completion box";
+        ASSERT_EQ(box.text.substr(0, 23), "Installation completed!");
+        driver::pressButton(box.handle, IDOK);
+        DWORD exitCode = 12345;
+        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
+        EXPECT_EQ(exitCode, 0u);
+        ASSERT_EQ(log.lines().size(), 1u) << "the installed application did not start once";
+        ASSERT_TRUE(waitForNoProcessNamed("Ravenlook.exe", 10000))
+            << "the installed application did not end";
+    }
+
+    // Uninstalls as a user: the Uninstall shortcut, Uninstall > Go..., OK,
+    // "Uninstall concluded!", OK, the end of the uninstaller.
+    void uninstall()
+    {
+        LinkFields link = readShortcut(shortcut("Uninstall.lnk"));
+        ASSERT_TRUE(link.loaded);
+        Program program;
+        ASSERT_TRUE(program.start(link.path, link.arguments, link.workingDirectory))
+            << "cannot start " << link.path;
+        HWND window = driver::waitForWindow(program.pid(), "myWindowClass");
+        ASSERT_NE(window, nullptr) << "no uninstall window appeared";
+        ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'u', 'g'));
+        MessageBoxView confirm = driver::waitForMessageBox(program.pid(), 5000);
+        ASSERT_NE(confirm.handle, nullptr) << "no confirmation box";
+        driver::pressButton(confirm.handle, IDOK);
+        ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(confirm.handle); }));
+        MessageBoxView done = driver::waitForMessageBox(program.pid(), 30000);
+        ASSERT_NE(done.handle, nullptr) << "the uninstall did not conclude";
+        ASSERT_EQ(done.text, "Uninstall concluded!");
+        driver::pressButton(done.handle, IDOK);
+        DWORD exitCode = 12345;
+        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the uninstaller did not end";
+        EXPECT_EQ(exitCode, 0u);
+    }
+};
+
+} // namespace
+
+// Without the installer nothing changes: the recording is stable, and what
+// Wine does when a program starts and ends is not taken for a change.
+TEST_F(Footprint, RecordingIsStableWhileNothingIsInstalled)
+{
+    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    const Snapshot first = takeSnapshot();
+    ASSERT_TRUE(first.find("c:\\windows\\system32"));
+    ASSERT_TRUE(first.find("HKLM\\SOFTWARE\\Microsoft"));
+    const Snapshot second = takeSnapshot();
+    {
+        SCOPED_TRACE("nothing in between");
+        expectDifferences(first, second, {}, {}, {});
+    }
+    {
+        Program program;
+        ASSERT_TRUE(program.start("c:\\windows\\system32\\cmd.exe", "/c exit", "c:\\"));
+        DWORD exitCode = 12345;
+        ASSERT_TRUE(program.waitForExit(&exitCode)) << "cmd.exe did not end";
+    }
+    const Snapshot third = takeSnapshot();
+    {
+        SCOPED_TRACE("a program started and ended");
+        expectDifferences(second, third, {}, {}, {});
+    }
+}
+
+TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
+{
+    // The machine as the install finds it: a Start menu for the shortcuts,
+    // the earlier release's record, the extracted distribution, and the
+    // stand-in's log that makes the started application end at once.
+    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    HKEY earlier;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "WINRV130", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &earlier, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(earlier);
+    std::string folder = e2e::prepareDistribution("footprint-source");
+    e2e::StandInLog log;
+    const Snapshot beforeInstall = takeSnapshot();
+    ASSERT_TRUE(beforeInstall.find(kEarlierRecord));
+    ASSERT_TRUE(beforeInstall.find(kStartMenuPrograms));
+    ASSERT_FALSE(beforeInstall.find(kProgramFolder));
+
+    ASSERT_NO_FATAL_FAILURE(install(folder, log));
+    const Snapshot afterInstall = takeSnapshot();
+
+    std::set<std::string> added = {kProgramFolder, kInstallDir,  kMenuFolder,
+                                   kShortcutDir,   kRecordKey,   kRecordValue};
+    for (const InstalledFile &file : kFiles)
+        added.insert(installed(file.name));
+    for (const char *link : kLinks)
+        added.insert(shortcut(link));
+    {
+        SCOPED_TRACE("install");
+        expectDifferences(beforeInstall, afterInstall, added, {kEarlierRecord}, {});
+        expectNamedAsGiven(afterInstall, added);
+    }
+    // The added files are copies of the distribution's.
+    for (const InstalledFile &file : kFiles) {
+        const Item *copy = afterInstall.find(installed(file.name));
+        if (!copy)
+            continue;
+        Snapshot source;
+        recordOne(folder, file.source, &source);
+        const Item *original = source.find(folder + "\\" + file.source);
+        ASSERT_NE(original, nullptr) << file.source;
+        EXPECT_EQ(sizeAndHash(copy->content), sizeAndHash(original->content))
+            << file.name << " is not a copy of " << file.source;
+    }
+    // The record holds the install directory, each character one higher,
+    // with its terminating zero.
+    std::string encoded;
+    for (char c : std::string(kInstallDir))
+        encoded.push_back(static_cast<char>(c + 1));
+    encoded.push_back('\0');
+    const Item *record = afterInstall.find(kRecordValue);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->content, describeValueBytes(REG_SZ, encoded));
+
+    // The user saves a video in a subfolder of the installation; it is the
+    // only change between the install and the uninstall.
+    ASSERT_TRUE(makeDirectories(installed("videos")));
+    ASSERT_TRUE(writeFile(installed("videos\\holiday.avi"), "a holiday video"));
+    Snapshot beforeUninstall = afterInstall;
+    const std::string installDir = afterInstall.find(kInstallDir)->name;
+    recordOne(installDir, "videos", &beforeUninstall);
+    recordOne(installDir + "\\videos", "holiday.avi", &beforeUninstall);
+
+    ASSERT_NO_FATAL_FAILURE(uninstall());
+    const Snapshot afterUninstall = takeSnapshot();
+
+    // Gone: the links, their version folder and the installed files. Kept:
+    // the user's subfolder and so the install directory, both parent
+    // folders, and the record. The running uninstaller's own file goes where
+    // the system lets it delete it, and stays unchanged where it refuses.
+    std::set<std::string> removed = {kShortcutDir};
+    for (const char *link : kLinks)
+        removed.insert(shortcut(link));
+    for (const InstalledFile &file : kFiles)
+        removed.insert(installed(file.name));
+    const std::string runningCopy = installed("Ravenlook_inst.exe");
+    bool runningCopyStays = afterUninstall.find(runningCopy) != nullptr;
+    if (runningCopyStays)
+        removed.erase(runningCopy);
+    std::cout << "[ INFO     ] the running uninstaller's file " << runningCopy
+              << (runningCopyStays ? " stays (its deletion was refused)" : " was deleted")
+              << std::endl;
+    {
+        SCOPED_TRACE("uninstall");
+        expectDifferences(beforeUninstall, afterUninstall, {}, removed, {});
+    }
+}

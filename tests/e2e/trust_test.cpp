@@ -1,0 +1,216 @@
+// Defences of a setup program that administrators run from download
+// folders: DLLs planted beside it are not loaded, and the installed
+// application is started by its full path only.
+#include "e2e_support.h"
+
+#include <algorithm>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace testsupport;
+using driver::MessageBoxView;
+using driver::Program;
+
+namespace {
+
+const char *const kPlantedDlls[] = {"comctl32.dll", "version.dll", "uxtheme.dll", "dwmapi.dll",
+                                    "cryptbase.dll"};
+const char kMarkers[] = "c:\\ravenlook-tests\\canary-markers";
+
+// Wine prefers a DLL of these names from the program's folder over its own,
+// for the named programs, while this lives: the planting attack. Wine reads
+// the per-program overrides from the registry when a process starts (an
+// override put into WINEDLLOVERRIDES by a Windows parent process does not
+// reach the loader of the DLLs its child loads at start-up).
+class PreferPlantedDlls {
+public:
+    PreferPlantedDlls(std::vector<std::string> programs, std::vector<std::string> dlls)
+        : programs_(std::move(programs))
+    {
+        for (const std::string &program : programs_) {
+            HKEY key;
+            std::string path = kAppDefaults + program + "\\DllOverrides";
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &key, nullptr) != ERROR_SUCCESS) {
+                ADD_FAILURE() << "cannot write " << path;
+                continue;
+            }
+            for (const std::string &dll : dlls) {
+                std::string name = dll.substr(0, dll.size() - 4);
+                RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                               reinterpret_cast<const BYTE *>("native,builtin"), 15);
+            }
+            RegCloseKey(key);
+        }
+    }
+    ~PreferPlantedDlls()
+    {
+        for (const std::string &program : programs_) {
+            RegDeleteKeyA(HKEY_CURRENT_USER, (kAppDefaults + program + "\\DllOverrides").c_str());
+            RegDeleteKeyA(HKEY_CURRENT_USER, (kAppDefaults + program).c_str());
+        }
+    }
+    PreferPlantedDlls(const PreferPlantedDlls &) = delete;
+    PreferPlantedDlls &operator=(const PreferPlantedDlls &) = delete;
+
+private:
+    static constexpr const char *kAppDefaults = "Software\\Wine\\AppDefaults\\";
+    std::vector<std::string> programs_;
+};
+
+class Planting : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        removeInstallation();
+        ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+        deleteTree(kMarkers);
+        folder_ = e2e::prepareDistribution("planting");
+        std::string canaries = requiredPathFromEnvironment("RAVENLOOK_CANARY_DIR");
+        for (const char *dll : kPlantedDlls)
+            ASSERT_TRUE(CopyFileA((canaries + "\\" + dll).c_str(), (folder_ + "\\" + dll).c_str(),
+                                  FALSE))
+                << dll;
+    }
+    void TearDown() override
+    {
+        removeInstallation();
+        deleteTree(kMarkers);
+    }
+    std::string folder_;
+};
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> allPlantedDlls()
+{
+    return std::vector<std::string>(std::begin(kPlantedDlls), std::end(kPlantedDlls));
+}
+
+// Runs the probe in the folder with the overrides for the DLLs and returns
+// the markers that appeared (then clears them).
+std::vector<std::string> markersOfProbe(const std::string &folder, const std::string &args)
+{
+    std::string probe = folder + "\\probe.exe";
+    EXPECT_TRUE(CopyFileA(requiredPathFromEnvironment("RAVENLOOK_CANARY_PROBE").c_str(),
+                          probe.c_str(), FALSE));
+    PreferPlantedDlls prefer({"probe.exe"}, allPlantedDlls());
+    Program program;
+    EXPECT_TRUE(program.start(probe, args, folder));
+    DWORD exitCode;
+    EXPECT_TRUE(program.waitForExit(&exitCode));
+    std::vector<std::string> markers = listFolder(kMarkers);
+    deleteTree(kMarkers);
+    DeleteFileA(probe.c_str());
+    return markers;
+}
+
+std::string joined(const std::vector<std::string> &names)
+{
+    std::string text;
+    for (const std::string &name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text.empty() ? "none" : text;
+}
+
+} // namespace
+
+TEST_F(Planting, PlantedDllsWouldBeLoadedByAnUnprotectedProgram)
+{
+    // The positive control: the same folder, the same overrides, a program
+    // that loads the names plainly. A marker appears for every one, so the
+    // next test's silence means something.
+    std::string args;
+    for (const char *dll : kPlantedDlls)
+        args += std::string(args.empty() ? "" : " ") + dll;
+    std::vector<std::string> markers = markersOfProbe(folder_, args);
+    for (const char *dll : kPlantedDlls)
+        EXPECT_NE(std::find(markers.begin(), markers.end(), std::string(dll) + ".txt"),
+                  markers.end())
+            << dll;
+}
+
+TEST_F(Planting, InstallerLoadsNoDllFromItsFolder)
+{
+    // Wine's own user32 imports some of these names, so a planted copy is
+    // loaded when any program starts, before the program's first line can
+    // restrict the search: the probe, run with nothing to load, shows which.
+    // That is Wine's loader, not the program (on Windows these are not
+    // dependencies of the KnownDLLs the program imports), so those names
+    // are left out here; every other name must stay unloaded.
+    std::vector<std::string> atStartUp = markersOfProbe(folder_, "");
+    std::vector<std::string> tested;
+    for (const char *dll : kPlantedDlls)
+        if (std::find(atStartUp.begin(), atStartUp.end(), std::string(dll) + ".txt") ==
+            atStartUp.end())
+            tested.push_back(dll);
+    std::cout << "[ INFO     ] loaded by Wine itself at start-up: " << joined(atStartUp)
+              << "; tested: " << joined(tested) << std::endl;
+    ASSERT_GE(tested.size(), 3u);
+
+    PreferPlantedDlls prefer({"Ravenlook_inst.exe", "Ravenlook.exe"}, tested);
+    e2e::StandInLog log;
+    Program program;
+    HWND window = e2e::startInstaller(program, folder_);
+    ASSERT_NE(window, nullptr);
+
+    driver::sendCommand(window, 9012);
+    HWND about = driver::waitForWindow(program.pid(), "#32770");
+    ASSERT_NE(about, nullptr);
+    driver::pressButton(about, IDOK);
+    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(about); }));
+
+    driver::pressButton(window, 504);
+    MessageBoxView done = driver::waitForMessageBox(program.pid(), 60000);
+    ASSERT_NE(done.handle, nullptr);
+    EXPECT_EQ(done.text.substr(0, 23), "Installation completed!");
+    EXPECT_EQ(listFolder(kShortcutDir).size(), 4u) << "the shell link object still works";
+    driver::pressButton(done.handle, IDOK);
+    DWORD exitCode;
+    ASSERT_TRUE(program.waitForExit(&exitCode));
+    log.lines();
+
+    for (const std::string &marker : listFolder(kMarkers))
+        ADD_FAILURE() << "planted DLL loaded: " << marker << ": "
+                      << readFile(std::string(kMarkers) + "\\" + marker);
+}
+
+TEST(SafeLaunch, OnlyTheInstalledApplicationIsStarted)
+{
+    // Decoys where a command line split at its blanks would find a
+    // program: c:\Program.exe and c:\program files\Ravenlook\Ravenlook.exe.
+    // They are the Inspector stand-in, which logs "insp|...".
+    removeInstallation();
+    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    std::string folder = e2e::prepareDistribution("safe-launch");
+    std::string decoy = folder + "\\Ravenlook.003";
+    const std::string decoys[] = {"c:\\Program.exe", "c:\\program files\\Ravenlook\\Ravenlook.exe"};
+    makeDirectories("c:\\program files\\Ravenlook");
+    for (const std::string &path : decoys)
+        ASSERT_TRUE(CopyFileA(decoy.c_str(), path.c_str(), FALSE)) << path;
+
+    {
+        e2e::StandInLog log;
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        driver::pressButton(window, 504);
+        MessageBoxView done = driver::waitForMessageBox(program.pid(), 60000);
+        ASSERT_NE(done.handle, nullptr);
+        driver::pressButton(done.handle, IDOK);
+        DWORD exitCode;
+        ASSERT_TRUE(program.waitForExit(&exitCode));
+        std::vector<std::string> started = log.lines();
+        Sleep(1000);   // a decoy started late would log now
+        started = log.lines(0);
+        ASSERT_EQ(started.size(), 1u);
+        EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
+    }
+    DeleteFileA("c:\\Program.exe");
+    removeInstallation();
+}
