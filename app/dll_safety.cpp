@@ -31,7 +31,6 @@ void restrictDllSearchToSystem()
 // since the progress bar's window class lives in it.
 bool initCommonControlsFromSystem()
 {
-    // cppcheck-suppress resourceLeak ; stays loaded for the whole run
     HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!comctl) {
         // Systems without the search flags reject it: name the file fully.
@@ -41,15 +40,14 @@ bool initCommonControlsFromSystem()
         if (length == 0 || length + sizeof kName > MAX_PATH)
             return false;
         memcpy(path + length, kName, sizeof kName);
-        // cppcheck-suppress resourceLeak ; stays loaded for the whole run
         comctl = LoadLibraryA(path);
     }
     if (!comctl)
         return false;
     InitCommonControlsFn init = reinterpret_cast<InitCommonControlsFn>(
         reinterpret_cast<void *>(GetProcAddress(comctl, "InitCommonControls")));
-    if (!init)
-        return false;
-    init();
-    return true;
+    if (init)
+        init();
+    // comctl32 stays loaded for the whole run (see above).
+    return init != nullptr;
 }

@@ -134,6 +134,7 @@ bool hasText(HWND control)
 
 // A visible dialog box of the process, other than skip, whose message text
 // begins with the prefix.
+// cppcheck-suppress constParameter ; HWND is an opaque handle, not data
 HWND findBox(DWORD pid, const char *prefix, HWND skip)
 {
     for (HWND w : driver::topWindows(pid, "#32770", true)) {

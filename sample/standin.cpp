@@ -68,6 +68,7 @@ static HICON loadIcon(int size)
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     if (length > 0 && length < sizeof path) {
         char *slash = path;
+        // cppcheck-suppress uninitvar ; GetModuleFileNameA filled and terminated path
         for (char *p = path; *p; ++p)
             if (*p == '\\' || *p == '/')
                 slash = p + 1;

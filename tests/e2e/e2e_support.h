@@ -115,6 +115,22 @@ inline HWND startInstaller(driver::Program &program, const std::string &folder,
     return window;
 }
 
+// Presses "Agree" and waits for the box that ends the install.
+inline driver::MessageBoxView pressAgree(const driver::Program &program, HWND window)
+{
+    driver::pressButton(window, 504);
+    return driver::waitForMessageBox(program.pid(), 60000);
+}
+
+// Confirms a closing box and expects the program to end with exit code 0.
+inline void confirmAndExpectEnd(driver::Program &program, const driver::MessageBoxView &box)
+{
+    driver::pressButton(box.handle, IDOK);
+    DWORD exitCode = 12345;
+    ASSERT_TRUE(program.waitForExit(&exitCode)) << "the program did not end";
+    EXPECT_EQ(exitCode, 0u);
+}
+
 // Closes the setup window as the caption's close box does and expects the
 // process to end with exit code 0.
 inline void closeAndExpectExitCode0(driver::Program &program, HWND window)

@@ -39,26 +39,6 @@ protected:
     }
     void TearDown() override { removeInstallation(); }
 
-    // Presses "Agree" and waits for the box that ends the install.
-    MessageBoxView agree(const Program &program, HWND window, DWORD *elapsedMs = nullptr)
-    {
-        DWORD start = GetTickCount();
-        driver::pressButton(window, 504);
-        MessageBoxView box = driver::waitForMessageBox(program.pid(), 60000);
-        if (elapsedMs)
-            *elapsedMs = GetTickCount() - start;
-        return box;
-    }
-
-    // Confirms the completion box and expects the installer to end with 0.
-    void confirmAndExpectEnd(Program &program, const MessageBoxView &box)
-    {
-        driver::pressButton(box.handle, IDOK);
-        DWORD exitCode = 12345;
-        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
-        EXPECT_EQ(exitCode, 0u);
-    }
-
     void expectFilesCopiedFrom(const std::string &folder, const std::vector<std::string> &absent)
     {
         for (const InstalledFile &file : kInstalledFiles) {
@@ -87,8 +67,9 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
     HWND window = e2e::startInstaller(program, folder);
     ASSERT_NE(window, nullptr);
 
-    DWORD elapsed = 0;
-    MessageBoxView box = agree(program, window, &elapsed);
+    DWORD start = GetTickCount();
+    MessageBoxView box = e2e::pressAgree(program, window);
+    DWORD elapsed = GetTickCount() - start;
     ASSERT_NE(box.handle, nullptr) << "no completion box";
     EXPECT_EQ(box.caption, "Ravenlook Install");
     EXPECT_EQ(box.text, kCompletionText);
@@ -101,11 +82,7 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
     expectFilesCopiedFrom(folder, {});
     std::string raw;
     ASSERT_TRUE(readRawRecord(&raw, nullptr));
-    std::string expectedRaw;
-    for (char c : std::string(kInstallDir))
-        expectedRaw.push_back(static_cast<char>(c + 1));
-    expectedRaw.push_back('\0');
-    EXPECT_EQ(raw, expectedRaw);
+    EXPECT_EQ(raw, encodedRecord(kInstallDir));
 
     const std::string icon = installed("Ravenlook.ico");
     const struct ExpectedLink {
@@ -128,7 +105,7 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
         EXPECT_EQ(fields.description, "");
     }
 
-    confirmAndExpectEnd(program, box);
+    e2e::confirmAndExpectEnd(program, box);
     std::vector<std::string> started = log.lines();
     ASSERT_EQ(started.size(), 1u) << "the application starts once, after the box";
     EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
@@ -142,11 +119,11 @@ TEST_F(Install, WithoutStartMenuCopiesEverythingAndWritesNoShortcut)
     Program program;
     HWND window = e2e::startInstaller(program, folder);
     ASSERT_NE(window, nullptr);
-    MessageBoxView box = agree(program, window);
+    MessageBoxView box = e2e::pressAgree(program, window);
     EXPECT_EQ(box.text, kCompletionText);
     expectFilesCopiedFrom(folder, {});
     EXPECT_FALSE(directoryExists("c:\\windows\\start menu"));
-    confirmAndExpectEnd(program, box);
+    e2e::confirmAndExpectEnd(program, box);
 }
 
 TEST_F(Install, MissingReadmeLeavesOutOnlyTheHelpShortcut)
@@ -156,12 +133,12 @@ TEST_F(Install, MissingReadmeLeavesOutOnlyTheHelpShortcut)
     Program program;
     HWND window = e2e::startInstaller(program, folder);
     ASSERT_NE(window, nullptr);
-    MessageBoxView box = agree(program, window);
+    MessageBoxView box = e2e::pressAgree(program, window);
     EXPECT_EQ(box.text, kCompletionText);
     expectFilesCopiedFrom(folder, {"README.html"});
     EXPECT_EQ(listFolder(kShortcutDir),
               (std::vector<std::string>{"Inspector.lnk", "Ravenlook.lnk", "Uninstall.lnk"}));
-    confirmAndExpectEnd(program, box);
+    e2e::confirmAndExpectEnd(program, box);
 }
 
 TEST_F(Install, LicenceAloneCreatesTheFoldersAndSucceeds)
@@ -172,16 +149,13 @@ TEST_F(Install, LicenceAloneCreatesTheFoldersAndSucceeds)
     Program program;
     HWND window = e2e::startInstaller(program, folder);
     ASSERT_NE(window, nullptr);
-    MessageBoxView box = agree(program, window);
+    MessageBoxView box = e2e::pressAgree(program, window);
     EXPECT_EQ(box.text, kCompletionText);
     EXPECT_EQ(listFolder(kInstallDir), std::vector<std::string>{"LICENSE.txt"});
     EXPECT_TRUE(directoryExists(kShortcutDir));
     EXPECT_TRUE(listFolder(kShortcutDir).empty());
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
-    driver::pressButton(box.handle, IDOK);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(program.waitForExit(&exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    e2e::confirmAndExpectEnd(program, box);
 }
 
 TEST_F(Install, SecondInstallEmptiesAndRefillsAndKeepsTheFirstRecord)
@@ -192,7 +166,7 @@ TEST_F(Install, SecondInstallEmptiesAndRefillsAndKeepsTheFirstRecord)
         Program program;
         HWND window = e2e::startInstaller(program, folder);
         ASSERT_NE(window, nullptr);
-        confirmAndExpectEnd(program, agree(program, window));
+        e2e::confirmAndExpectEnd(program, e2e::pressAgree(program, window));
     }
     // A stray file and a user's subfolder; a record naming another layout.
     writeFile(installed("stray.avi"), "stray");
@@ -205,7 +179,7 @@ TEST_F(Install, SecondInstallEmptiesAndRefillsAndKeepsTheFirstRecord)
     Program program;
     HWND window = e2e::startInstaller(program, folder);
     ASSERT_NE(window, nullptr);
-    MessageBoxView box = agree(program, window);
+    MessageBoxView box = e2e::pressAgree(program, window);
     EXPECT_EQ(box.text, kCompletionText);
     EXPECT_FALSE(fileExists(installed("stray.avi")));
     EXPECT_EQ(readFile(installed("videos\\kept.avi")), "kept");
@@ -213,10 +187,7 @@ TEST_F(Install, SecondInstallEmptiesAndRefillsAndKeepsTheFirstRecord)
     EXPECT_EQ(listFolder(kShortcutDir).size(), 4u) << "the old link is gone";
     std::string raw;
     ASSERT_TRUE(readRawRecord(&raw, nullptr));
-    std::string first;
-    for (char c : std::string("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3"))
-        first.push_back(static_cast<char>(c + 1));
-    first.push_back('\0');
-    EXPECT_EQ(raw, first) << "the record keeps the first path";
-    confirmAndExpectEnd(program, box);
+    EXPECT_EQ(raw, encodedRecord("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3"))
+        << "the record keeps the first path";
+    e2e::confirmAndExpectEnd(program, box);
 }

@@ -165,14 +165,11 @@ TEST_F(Planting, InstallerLoadsNoDllFromItsFolder)
     driver::pressButton(about, IDOK);
     ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(about); }));
 
-    driver::pressButton(window, 504);
-    MessageBoxView done = driver::waitForMessageBox(program.pid(), 60000);
+    MessageBoxView done = e2e::pressAgree(program, window);
     ASSERT_NE(done.handle, nullptr);
     EXPECT_EQ(done.text.substr(0, 23), "Installation completed!");
     EXPECT_EQ(listFolder(kShortcutDir).size(), 4u) << "the shell link object still works";
-    driver::pressButton(done.handle, IDOK);
-    DWORD exitCode;
-    ASSERT_TRUE(program.waitForExit(&exitCode));
+    e2e::confirmAndExpectEnd(program, done);
     log.lines();
 
     for (const std::string &marker : listFolder(kMarkers))
@@ -199,15 +196,12 @@ TEST(SafeLaunch, OnlyTheInstalledApplicationIsStarted)
         Program program;
         HWND window = e2e::startInstaller(program, folder);
         ASSERT_NE(window, nullptr);
-        driver::pressButton(window, 504);
-        MessageBoxView done = driver::waitForMessageBox(program.pid(), 60000);
+        MessageBoxView done = e2e::pressAgree(program, window);
         ASSERT_NE(done.handle, nullptr);
-        driver::pressButton(done.handle, IDOK);
-        DWORD exitCode;
-        ASSERT_TRUE(program.waitForExit(&exitCode));
-        std::vector<std::string> started = log.lines();
+        e2e::confirmAndExpectEnd(program, done);
+        log.lines();   // waits for the first line
         Sleep(1000);   // a decoy started late would log now
-        started = log.lines(0);
+        std::vector<std::string> started = log.lines(0);
         ASSERT_EQ(started.size(), 1u);
         EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
     }

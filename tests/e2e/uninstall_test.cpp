@@ -37,12 +37,9 @@ protected:
         Program program;
         HWND window = e2e::startInstaller(program, folder);
         ASSERT_NE(window, nullptr);
-        driver::pressButton(window, 504);
-        MessageBoxView box = driver::waitForMessageBox(program.pid(), 60000);
+        MessageBoxView box = e2e::pressAgree(program, window);
         ASSERT_EQ(box.text.substr(0, 23), "Installation completed!");
-        driver::pressButton(box.handle, IDOK);
-        DWORD exitCode;
-        ASSERT_TRUE(program.waitForExit(&exitCode));
+        e2e::confirmAndExpectEnd(program, box);
         log.lines();   // the application started and ended
         deleteTree("c:\\ravenlook-tests\\uninstall-source");
     }

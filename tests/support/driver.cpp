@@ -170,6 +170,7 @@ MessageBoxView readMessageBox(HWND box)
     return view;
 }
 
+// cppcheck-suppress constParameter ; HWND is an opaque handle, not data
 MessageBoxView waitForMessageBox(DWORD pid, int timeoutMs, HWND notThis)
 {
     HWND box = nullptr;

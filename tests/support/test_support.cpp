@@ -174,12 +174,18 @@ bool readRawRecord(std::string *bytes, std::string *keyClass, const char *keyNam
     return true;
 }
 
-void writeRecordFor(const std::string &directory)
+std::string encodedRecord(const std::string &directory)
 {
     std::string encoded;
     for (char c : directory)
         encoded.push_back(static_cast<char>(static_cast<unsigned char>(c) + 1));
     encoded.push_back('\0');
+    return encoded;
+}
+
+void writeRecordFor(const std::string &directory)
+{
+    std::string encoded = encodedRecord(directory);
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0,
                               KEY_ALL_ACCESS, nullptr, &key, nullptr),

@@ -35,6 +35,9 @@ void deleteRecordKeys();
 bool keyExists(HKEY root, const char *subKey);
 // The raw bytes of HKLM\SOFTWARE\<key> value 003, and the key's class.
 bool readRawRecord(std::string *bytes, std::string *keyClass, const char *key = "Win310");
+// The bytes the record stores for a directory: each byte plus one, then a
+// zero byte.
+std::string encodedRecord(const std::string &directory);
 // Writes HKLM\SOFTWARE\Win310 value 003 encoded as the program encodes it.
 void writeRecordFor(const std::string &directory);
 

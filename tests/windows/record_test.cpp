@@ -19,15 +19,6 @@ protected:
     void TearDown() override { deleteRecordKeys(); }
 };
 
-std::string encoded(const std::string &text)
-{
-    std::string bytes;
-    for (char c : text)
-        bytes.push_back(static_cast<char>(static_cast<unsigned char>(c) + 1));
-    bytes.push_back('\0');
-    return bytes;
-}
-
 void writeRawValue(const std::string &bytes)
 {
     HKEY key;
@@ -51,7 +42,7 @@ TEST_F(InstallRecord, FirstWriteStoresTheEncodedPathUnderItsClass)
     std::string raw, keyClass;
     ASSERT_TRUE(readRawRecord(&raw, &keyClass));
     EXPECT_EQ(keyClass, "WinCL310");
-    EXPECT_EQ(raw, encoded(kPath));
+    EXPECT_EQ(raw, encodedRecord(kPath));
     EXPECT_EQ(raw.size(), sizeof kPath) << "length + 1 bytes";
     EXPECT_EQ(raw[2], '\x5D') << "a backslash is stored as 0x5D";
 }
@@ -63,7 +54,7 @@ TEST_F(InstallRecord, SecondWriteKeepsTheFirstPath)
               RECORD_ALREADY_PRESENT);
     std::string raw;
     ASSERT_TRUE(readRawRecord(&raw, nullptr));
-    EXPECT_EQ(raw, encoded(kPath));
+    EXPECT_EQ(raw, encodedRecord(kPath));
 }
 
 TEST_F(InstallRecord, ReadBackGivesThePath)

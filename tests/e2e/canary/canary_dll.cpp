@@ -4,6 +4,8 @@
 // DLLs beside the installer and fail if a marker appears.
 #include <windows.h>
 
+#include <string.h>
+
 static void leaveMarker(HMODULE self)
 {
     char dll[MAX_PATH];
@@ -11,6 +13,7 @@ static void leaveMarker(HMODULE self)
     if (!GetModuleFileNameA(self, dll, MAX_PATH) || !GetModuleFileNameA(nullptr, program, MAX_PATH))
         return;
     const char *name = dll;
+    // cppcheck-suppress uninitvar ; GetModuleFileNameA filled and terminated dll
     for (const char *p = dll; *p; ++p)
         if (*p == '\\' || *p == '/')
             name = p + 1;
@@ -23,7 +26,7 @@ static void leaveMarker(HMODULE self)
     if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD written;
-    WriteFile(file, program, lstrlenA(program), &written, nullptr);
+    WriteFile(file, program, static_cast<DWORD>(strlen(program)), &written, nullptr);
     WriteFile(file, "\r\n", 2, &written, nullptr);
     CloseHandle(file);
 }

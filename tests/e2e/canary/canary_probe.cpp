@@ -14,7 +14,10 @@ int main(int argc, char **argv)
         RegCloseKey(nullptr);
         CoTaskMemFree(nullptr);
     }
-    for (int i = 1; i < argc; ++i)
-        LoadLibraryA(argv[i]);
+    // The DLLs stay loaded until the probe ends: loading them is its job.
+    for (int i = 1; i < argc; ++i) {
+        HMODULE loaded = LoadLibraryA(argv[i]);
+        (void)loaded;
+    }
     return 0;
 }
