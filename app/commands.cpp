@@ -97,13 +97,11 @@ void handleCommand(HWND window, int commandId)
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
+    case WM_INITDIALOG: return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
             EndDialog(dialog, LOWORD(wParam));
         return TRUE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }

@@ -13,14 +13,14 @@ enum {
 };
 
 enum : unsigned long {
-    STYLE_CHILD = 0x40000000UL,       // WS_CHILD
-    STYLE_VISIBLE = 0x10000000UL,     // WS_VISIBLE
-    STYLE_DISABLED = 0x08000000UL,    // WS_DISABLED
-    STYLE_BORDER = 0x00800000UL,      // WS_BORDER
-    STYLE_VSCROLL = 0x00200000UL,     // WS_VSCROLL
-    STYLE_MULTILINE = 0x0004UL,       // ES_MULTILINE
-    STYLE_READONLY = 0x0800UL,        // ES_READONLY
-    STYLE_DEFPUSHBUTTON = 0x0001UL    // BS_DEFPUSHBUTTON
+    STYLE_CHILD = 0x40000000UL,      // WS_CHILD
+    STYLE_VISIBLE = 0x10000000UL,    // WS_VISIBLE
+    STYLE_DISABLED = 0x08000000UL,   // WS_DISABLED
+    STYLE_BORDER = 0x00800000UL,     // WS_BORDER
+    STYLE_VSCROLL = 0x00200000UL,    // WS_VSCROLL
+    STYLE_MULTILINE = 0x0004UL,      // ES_MULTILINE
+    STYLE_READONLY = 0x0800UL,       // ES_READONLY
+    STYLE_DEFPUSHBUTTON = 0x0001UL   // BS_DEFPUSHBUTTON
 };
 
 // Scale factors, single precision as the layout was designed with them.
@@ -33,11 +33,11 @@ extern const float kScaleH;      // heights
 struct PanelControl {
     const char *className;
     int id;
-    const char *text;            // set with WM_SETTEXT; null for none
+    const char *text;   // set with WM_SETTEXT; null for none
     int baseLeft, baseTop, baseWidth, baseHeight;
-    bool wideBox;                // width scaled by kScaleWBox instead of kScaleW
+    bool wideBox;   // width scaled by kScaleWBox instead of kScaleW
     unsigned long style;
-    bool lockable;               // created disabled while the agreement is locked
+    bool lockable;   // created disabled while the agreement is locked
 };
 
 struct PixelRect {

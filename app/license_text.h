@@ -20,10 +20,10 @@ enum {
 struct LicenseText {
     char text[LICENSE_TEXT_CAPACITY];   // always terminated
     size_t length;
-    bool truncated;                     // text did not fit and was cut
+    bool truncated;   // text did not fit and was cut
     char piece[LICENSE_PIECE_LIMIT];
     size_t pieceLength;
-    bool ended;                         // Ctrl-Z seen: the rest is ignored
+    bool ended;   // Ctrl-Z seen: the rest is ignored
 };
 
 void licenseTextBegin(LicenseText *license);

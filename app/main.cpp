@@ -48,20 +48,11 @@ static bool registerSetupWindowClass(HINSTANCE instance)
 LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-        handleCreate(window);
-        return 0;
-    case WM_COMMAND:
-        handleCommand(window, LOWORD(wParam));
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_CREATE: handleCreate(window); return 0;
+    case WM_COMMAND: handleCommand(window, LOWORD(wParam)); return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 

@@ -47,8 +47,7 @@ double nowMs()
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-template <typename Condition>
-bool pollUntil(Condition condition, int timeoutMs)
+template <typename Condition> bool pollUntil(Condition condition, int timeoutMs)
 {
     double end = nowMs() + timeoutMs;
     for (;;) {
@@ -75,8 +74,8 @@ void syncWithHost(const char *tag, DWORD pid)
     std::string ready = std::string(folder) + "\\" + tag + ".ready";
     std::string read = std::string(folder) + "\\" + tag + ".read";
     DeleteFileA(read.c_str());
-    HANDLE file = CreateFileA((ready + ".part").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileA((ready + ".part").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     char text[32];
@@ -92,7 +91,7 @@ void syncWithHost(const char *tag, DWORD pid)
 }
 
 struct Found {
-    HWND window = nullptr;    // the top-level window
+    HWND window = nullptr;   // the top-level window
     HWND textHolder = nullptr;
 };
 
@@ -127,8 +126,7 @@ bool hasText(HWND control)
     if (!control)
         return false;
     DWORD_PTR length = 0;
-    return SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000,
-                               &length) &&
+    return SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length) &&
            length > 0;
 }
 
@@ -209,7 +207,9 @@ int install(bool nsis, const std::string &exe, const std::string &cwd)
     driver::pressButton(window, nsis ? IDOK : 504);
     HWND box = nullptr;
     bool completed = pollUntil(
-        [&] { return (box = findBox(program.pid(), "Installation completed!", window)) != nullptr; },
+        [&] {
+            return (box = findBox(program.pid(), "Installation completed!", window)) != nullptr;
+        },
         kInstallTimeoutMs);
     double end = nowMs();
     if (!completed) {
@@ -307,7 +307,7 @@ int clean()
     return 0;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

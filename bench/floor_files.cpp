@@ -16,12 +16,9 @@ namespace {
 
 // Distribution name, installed name: the setup program's seven files.
 const char *const kFiles[7][2] = {
-    {"LICENSE.txt", "LICENSE.txt"},
-    {"Ravenlook.001", "Ravenlook.ico"},
-    {"Ravenlook.002", "Ravenlook.cfg"},
-    {"README.html", "README.html"},
-    {"Ravenlook.000", "Ravenlook.exe"},
-    {"Ravenlook.003", "Ravenlook_insp.exe"},
+    {"LICENSE.txt", "LICENSE.txt"},          {"Ravenlook.001", "Ravenlook.ico"},
+    {"Ravenlook.002", "Ravenlook.cfg"},      {"README.html", "README.html"},
+    {"Ravenlook.000", "Ravenlook.exe"},      {"Ravenlook.003", "Ravenlook_insp.exe"},
     {"Ravenlook.004", "Ravenlook_inst.exe"},
 };
 
@@ -41,7 +38,7 @@ void joinPath(char *out, const char *folder, const char *name)
     out[MAX_PATH - 1] = '\0';
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

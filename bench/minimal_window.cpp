@@ -2,8 +2,8 @@
 // shows the setup window as the user sees it (class, title, frame, menu bar,
 // the eight child controls, LICENSE.txt in the agreement box) and runs a
 // message loop. It has no commands, no resources and no install logic.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 namespace {
 
@@ -41,8 +41,8 @@ char g_text[2 * sizeof g_file + 1];
 
 void loadLicence(HWND box)
 {
-    HANDLE file = CreateFileA("LICENSE.txt", GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA("LICENSE.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD got = 0;
@@ -82,7 +82,7 @@ HMENU makeMenuBar()
     return bar;
 }
 
-} // namespace
+}   // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
@@ -101,10 +101,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
                                   WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left, 50, 505, 425,
                                   nullptr, makeMenuBar(), instance, nullptr);
     for (const Child &c : kChildren) {
-        HWND child = CreateWindowExA(0, c.className, c.text ? c.text : "", c.style, c.left,
-                                     c.top, c.width, c.height, window,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                     instance, nullptr);
+        HWND child = CreateWindowExA(0, c.className, c.text ? c.text : "", c.style, c.left, c.top,
+                                     c.width, c.height, window,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
+                                     nullptr);
         if (c.id == 512)
             loadLicence(child);
     }

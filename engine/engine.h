@@ -42,7 +42,4 @@ void launchInstalledProgram(const char *installDir);
 // this program never installs to.
 int runUninstall();
 
-enum {
-    INSTALL_STEP_PAUSE_MS = 1000,
-    INSTALL_STEP_PERCENT = 25
-};
+enum { INSTALL_STEP_PAUSE_MS = 1000, INSTALL_STEP_PERCENT = 25 };

@@ -35,8 +35,7 @@ static void writeRowShortcut(const ShortcutRow &row, const char *shortcutFolder,
     char linkFile[PATH_CAPACITY];
     if (!pathJoin(linkFile, sizeof linkFile, shortcutFolder, row.linkFile))
         return;
-    createShortcut(target, linkFile, "", installDir, row.withIcon ? kIconFile : "",
-                   row.arguments);
+    createShortcut(target, linkFile, "", installDir, row.withIcon ? kIconFile : "", row.arguments);
 }
 
 static void copyFilesAndShortcuts(const char *installDir, const char *shortcutFolder,
@@ -64,8 +63,8 @@ int runInstall(char *installDir)
     bool directoryBuilt = prepareVersionFolder(directory);
 
     pauseAndAdvance();
-    bool shortcutFolderFound =
-        findStartMenuFolder(shortcutFolder) && prepareVersionFolder(shortcutFolder);
+    bool shortcutFolderFound = findStartMenuFolder(shortcutFolder) &&
+                               prepareVersionFolder(shortcutFolder);
 
     pauseAndAdvance();
     if (directoryBuilt)
@@ -95,8 +94,8 @@ void launchInstalledProgram(const char *installDir)
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    if (CreateProcessA(application, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    if (CreateProcessA(application, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }

@@ -26,8 +26,8 @@ static HRESULT saveLink(IPersistFile *persist, const char *linkFile)
 }
 
 static HRESULT fillAndSave(IShellLinkA *link, const char *target, const char *linkFile,
-                           const char *description, const char *workingFolder,
-                           const char *iconFile, const char *arguments)
+                           const char *description, const char *workingFolder, const char *iconFile,
+                           const char *arguments)
 {
     link->SetPath(target);
     link->SetDescription(description);

@@ -58,8 +58,8 @@ bool isRecordableInstallDir(const char *directory)
     for (int i = 0; i < RECORDABLE_INSTALL_DIR_COUNT; ++i) {
         char programFiles[PATH_CAPACITY];
         bool built = i < PROGRAM_FILES_CANDIDATE_COUNT
-                         ? pathJoin(programFiles, sizeof programFiles, "c:",
-                                    kProgramFilesCandidates[i])
+                         ? pathJoin(programFiles, sizeof programFiles,
+                                    "c:", kProgramFilesCandidates[i])
                          : pathCopy(programFiles, sizeof programFiles, kNoProgramFilesFolder);
         if (built && buildInstallDirUnder(candidate, programFiles) &&
             pathEqualsIgnoringCase(directory, candidate))

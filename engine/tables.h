@@ -11,20 +11,20 @@ enum {
     RECORDABLE_INSTALL_DIR_COUNT = PROGRAM_FILES_CANDIDATE_COUNT + 1
 };
 
-extern const char kProbeRoot[];                 // "c:\" : every probe's search path
-extern const char kNoProgramFilesFolder[];      // "c:" : when no candidate exists
+extern const char kProbeRoot[];              // "c:\" : every probe's search path
+extern const char kNoProgramFilesFolder[];   // "c:" : when no candidate exists
 extern const char *const kProgramFilesCandidates[PROGRAM_FILES_CANDIDATE_COUNT];
 extern const char *const kStartMenuCandidates[START_MENU_CANDIDATE_COUNT];
 
-extern const char kVendorFolder[];    // "Ravenlook"
-extern const char kVersionFolder[];   // "Ravenlook v1.3"
-extern const char kApplicationFile[]; // "Ravenlook.exe", started after installing
-extern const char kIconFile[];        // "Ravenlook.ico"
+extern const char kVendorFolder[];      // "Ravenlook"
+extern const char kVersionFolder[];     // "Ravenlook v1.3"
+extern const char kApplicationFile[];   // "Ravenlook.exe", started after installing
+extern const char kIconFile[];          // "Ravenlook.ico"
 
 struct ShortcutRow {
-    const char *linkFile;     // name in the shortcut folder
-    bool withIcon;            // icon = install directory + "\" + icon file name
-    const char *arguments;    // "" for none
+    const char *linkFile;    // name in the shortcut folder
+    bool withIcon;           // icon = install directory + "\" + icon file name
+    const char *arguments;   // "" for none
 };
 
 struct InstallFileRow {

@@ -51,9 +51,8 @@ int writeInstallRecord(const char *keyName, const char *className, const char *i
 
     unsigned char encoded[RECORD_ENCODE_CAPACITY];
     size_t storedLength = encodeInstallPath(installDir, encoded, sizeof encoded);
-    if (storedLength == 0 ||
-        RegSetValueExA(key, kRecordValue, 0, REG_SZ, encoded, static_cast<DWORD>(storedLength)) !=
-            ERROR_SUCCESS) {
+    if (storedLength == 0 || RegSetValueExA(key, kRecordValue, 0, REG_SZ, encoded,
+                                            static_cast<DWORD>(storedLength)) != ERROR_SUCCESS) {
         // A partly written record never survives.
         RegCloseKey(key);
         RegDeleteKeyA(software, keyName);

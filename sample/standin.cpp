@@ -95,12 +95,10 @@ static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam
                      reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
         return 0;
     case WM_SIZE:
-        MoveWindow(g_textControl, TEXT_MARGIN, TEXT_MARGIN,
-                   LOWORD(lParam) - 2 * TEXT_MARGIN, HIWORD(lParam) - 2 * TEXT_MARGIN, TRUE);
+        MoveWindow(g_textControl, TEXT_MARGIN, TEXT_MARGIN, LOWORD(lParam) - 2 * TEXT_MARGIN,
+                   HIWORD(lParam) - 2 * TEXT_MARGIN, TRUE);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -141,4 +141,4 @@ inline void closeAndExpectExitCode0(driver::Program &program, HWND window)
     EXPECT_EQ(exitCode, 0u);
 }
 
-} // namespace e2e
+}   // namespace e2e

@@ -19,9 +19,9 @@ struct InstalledFile {
     const char *destination;
 };
 const InstalledFile kInstalledFiles[] = {
-    {"LICENSE.txt", "LICENSE.txt"},     {"Ravenlook.001", "Ravenlook.ico"},
-    {"Ravenlook.002", "Ravenlook.cfg"}, {"README.html", "README.html"},
-    {"Ravenlook.000", "Ravenlook.exe"}, {"Ravenlook.003", "Ravenlook_insp.exe"},
+    {"LICENSE.txt", "LICENSE.txt"},          {"Ravenlook.001", "Ravenlook.ico"},
+    {"Ravenlook.002", "Ravenlook.cfg"},      {"README.html", "README.html"},
+    {"Ravenlook.000", "Ravenlook.exe"},      {"Ravenlook.003", "Ravenlook_insp.exe"},
     {"Ravenlook.004", "Ravenlook_inst.exe"},
 };
 
@@ -43,8 +43,8 @@ protected:
     {
         for (const InstalledFile &file : kInstalledFiles) {
             SCOPED_TRACE(file.destination);
-            bool expectAbsent =
-                std::find(absent.begin(), absent.end(), file.source) != absent.end();
+            bool expectAbsent = std::find(absent.begin(), absent.end(), file.source) !=
+                                absent.end();
             if (expectAbsent) {
                 EXPECT_FALSE(fileExists(installed(file.destination)));
                 continue;
@@ -57,7 +57,7 @@ protected:
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
 {

@@ -35,7 +35,7 @@ protected:
     std::string folder_;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Menu, GoIsGreyedWithoutARecord)
 {
@@ -182,12 +182,13 @@ std::vector<COLORREF> captionIcon(HWND window)
     RECT r;
     GetWindowRect(window, &r);
     int frame = GetSystemMetrics(SM_CXFIXEDFRAME) + GetSystemMetrics(SM_CXEDGE);
-    RECT icon = {r.left, r.top, r.left + frame + 20, r.top + GetSystemMetrics(SM_CYCAPTION) + frame};
+    RECT icon = {r.left, r.top, r.left + frame + 20,
+                 r.top + GetSystemMetrics(SM_CYCAPTION) + frame};
     Sleep(500);   // let the caption paint
     return driver::screenPixels(icon);
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(Menu, SmallIconComesFromRavenlookIcoWhenPresent)
 {

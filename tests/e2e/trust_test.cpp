@@ -71,8 +71,8 @@ protected:
         folder_ = e2e::prepareDistribution("planting");
         std::string canaries = requiredPathFromEnvironment("RAVENLOOK_CANARY_DIR");
         for (const char *dll : kPlantedDlls)
-            ASSERT_TRUE(CopyFileA((canaries + "\\" + dll).c_str(), (folder_ + "\\" + dll).c_str(),
-                                  FALSE))
+            ASSERT_TRUE(
+                CopyFileA((canaries + "\\" + dll).c_str(), (folder_ + "\\" + dll).c_str(), FALSE))
                 << dll;
     }
     void TearDown() override
@@ -83,7 +83,7 @@ protected:
     std::string folder_;
 };
 
-} // namespace
+}   // namespace
 
 namespace {
 
@@ -118,7 +118,7 @@ std::string joined(const std::vector<std::string> &names)
     return text.empty() ? "none" : text;
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(Planting, PlantedDllsWouldBeLoadedByAnUnprotectedProgram)
 {

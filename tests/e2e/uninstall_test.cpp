@@ -73,7 +73,7 @@ protected:
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Uninstall, ShortcutStartsTheInstalledCopyThatRemovesTheInstallation)
 {

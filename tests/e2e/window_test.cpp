@@ -46,7 +46,7 @@ void expectButtonsEnabled(HWND window, bool enabled)
     EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, 9013)) != 0, enabled) << "Not agree";
 }
 
-} // namespace
+}   // namespace
 
 TEST(SetupWindow, HasItsClassTitleStyleAndCentredRectangle)
 {
@@ -145,8 +145,8 @@ TEST(SetupWindow, UninstallSwitchLocksTheButtonsAndStillShowsTheText)
         const char *arguments;
         bool locked;
     } cases[] = {
-        {"-u", true}, {"     -u", true}, {"\t-u", true},
-        {"-u ", false}, {"/u", false}, {"-U", false}, {"-u x", false}, {"", false},
+        {"-u", true},  {"     -u", true}, {"\t-u", true},  {"-u ", false},
+        {"/u", false}, {"-U", false},     {"-u x", false}, {"", false},
     };
     std::string folder = e2e::prepareFolder("window-switch", kTwoLineLicence);
     std::string exe = folder + "\\Ravenlook_inst.exe";

@@ -22,9 +22,8 @@ bool Program::start(const std::string &exe, const std::string &args, const std::
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    started_ = CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
-                              nullptr, cwd.empty() ? nullptr : cwd.c_str(), &startup,
-                              &info_) != 0;
+    started_ = CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              cwd.empty() ? nullptr : cwd.c_str(), &startup, &info_) != 0;
     return started_;
 }
 
@@ -160,8 +159,7 @@ MessageBoxView readMessageBox(HWND box)
             view.buttonIds.push_back(c.id);
             if ((c.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
                 view.defaultButtonId = c.id;
-        }
-        else if (c.className == "Static" && (c.style & SS_TYPEMASK) == SS_ICON)
+        } else if (c.className == "Static" && (c.style & SS_TYPEMASK) == SS_ICON)
             view.hasIcon = view.hasIcon || (c.visible && SendMessageA(c.handle, STM_GETICON, 0, 0));
         else if (c.className == "Static" && c.id == 0xFFFF)
             view.text = c.text;
@@ -283,4 +281,4 @@ bool saveScreenshot(const std::string &bmpPath)
     return true;
 }
 
-} // namespace driver
+}   // namespace driver

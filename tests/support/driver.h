@@ -42,13 +42,13 @@ struct Control {
     std::string className;
     int id;
     std::string text;
-    RECT clientRect;      // in the parent's client coordinates
+    RECT clientRect;   // in the parent's client coordinates
     LONG style;
     bool enabled;
     bool visible;
 };
 
-std::string windowText(HWND window);     // WM_GETTEXT with a timeout
+std::string windowText(HWND window);   // WM_GETTEXT with a timeout
 std::string windowClass(HWND window);
 // The direct children of a window in creation (Z) order.
 std::vector<Control> childControls(HWND parent);
@@ -66,10 +66,10 @@ HWND waitForWindow(DWORD pid, const char *className, int timeoutMs = DEFAULT_TIM
 struct MessageBoxView {
     HWND handle = nullptr;
     std::string caption;
-    std::string text;            // the box's message text
-    std::vector<int> buttonIds;  // e.g. IDOK, IDCANCEL
-    int defaultButtonId = 0;     // the button drawn as the default (BS_DEFPUSHBUTTON)
-    bool hasIcon = false;        // a static with SS_ICON
+    std::string text;             // the box's message text
+    std::vector<int> buttonIds;   // e.g. IDOK, IDCANCEL
+    int defaultButtonId = 0;      // the button drawn as the default (BS_DEFPUSHBUTTON)
+    bool hasIcon = false;         // a static with SS_ICON
 };
 MessageBoxView waitForMessageBox(DWORD pid, int timeoutMs = DEFAULT_TIMEOUT_MS,
                                  HWND notThis = nullptr);
@@ -111,4 +111,4 @@ bool waitUntil(Condition condition, int timeoutMs = DEFAULT_TIMEOUT_MS)
 // walkthrough converts it to PNG).
 bool saveScreenshot(const std::string &bmpPath);
 
-} // namespace driver
+}   // namespace driver

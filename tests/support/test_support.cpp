@@ -160,8 +160,8 @@ bool readRawRecord(std::string *bytes, std::string *keyClass, const char *keyNam
     char className[256];
     DWORD classLength = sizeof className;
     if (keyClass &&
-        RegQueryInfoKeyA(key, className, &classLength, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        RegQueryInfoKeyA(key, className, &classLength, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
         keyClass->assign(className, classLength);
     unsigned char data[1024];
     DWORD size = sizeof data;
@@ -187,8 +187,8 @@ void writeRecordFor(const std::string &directory)
 {
     std::string encoded = encodedRecord(directory);
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(key, "003", 0, REG_SZ, reinterpret_cast<const BYTE *>(encoded.data()),
                    static_cast<DWORD>(encoded.size()));
@@ -200,11 +200,11 @@ LinkFields readShortcut(const std::string &linkFile)
     LinkFields fields;
     HRESULT init = CoInitialize(nullptr);
     IShellLinkA *link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IShellLinkA, reinterpret_cast<void **>(&link)))) {
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&link)))) {
         IPersistFile *persist = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile,
-                                           reinterpret_cast<void **>(&persist)))) {
+        if (SUCCEEDED(
+                link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&persist)))) {
             WCHAR wide[MAX_PATH];
             MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH);
             if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
@@ -258,4 +258,4 @@ FolderMovedAway::~FolderMovedAway()
         MoveFileA(parked_.c_str(), path_.c_str());
 }
 
-} // namespace testsupport
+}   // namespace testsupport

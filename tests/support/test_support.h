@@ -19,9 +19,9 @@ std::string requiredPathFromEnvironment(const char *name);
 
 bool fileExists(const std::string &path);
 bool directoryExists(const std::string &path);
-bool makeDirectories(const std::string &path);      // every missing level
+bool makeDirectories(const std::string &path);   // every missing level
 bool writeFile(const std::string &path, const std::string &bytes);
-std::string readFile(const std::string &path);       // "" when missing
+std::string readFile(const std::string &path);   // "" when missing
 // Deletes a folder and everything below it (read-only files included).
 void deleteTree(const std::string &path);
 // Names of the entries directly in a folder, sorted, without "." and "..".
@@ -54,10 +54,10 @@ LinkFields readShortcut(const std::string &linkFile);
 void removeInstallation();
 
 // Well-known folders of the test prefix.
-extern const char kProgramFiles[];         // c:\program files
-extern const char kInstallDir[];           // c:\program files\Ravenlook\Ravenlook v1.3
-extern const char kStartMenuPrograms[];    // c:\windows\start menu\programs
-extern const char kShortcutDir[];          // ...\programs\Ravenlook\Ravenlook v1.3
+extern const char kProgramFiles[];        // c:\program files
+extern const char kInstallDir[];          // c:\program files\Ravenlook\Ravenlook v1.3
+extern const char kStartMenuPrograms[];   // c:\windows\start menu\programs
+extern const char kShortcutDir[];         // ...\programs\Ravenlook\Ravenlook v1.3
 
 // Renames a folder away for the scope and restores it in every outcome.
 class FolderMovedAway {
@@ -73,4 +73,4 @@ private:
     bool moved_ = false;
 };
 
-} // namespace testsupport
+}   // namespace testsupport

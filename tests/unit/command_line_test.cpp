@@ -19,8 +19,8 @@ const CommandLineCase kCommandLineCases[] = {
     {"SeveralBlanksAfterTheNameAreSkipped", "prog     -u", "-u", true},
     {"TabAfterTheNameIsSkipped", "prog\t-u", "-u", true},
     {"MixedBlanksAndTabsAreSkipped", "prog \t \t-u", "-u", true},
-    {"QuotedNameWithBlanksEndsAtTheClosingQuote",
-     "\"c:\\program files\\x\\Ravenlook_inst.exe\" -u", "-u", true},
+    {"QuotedNameWithBlanksEndsAtTheClosingQuote", "\"c:\\program files\\x\\Ravenlook_inst.exe\" -u",
+     "-u", true},
     {"SwitchRightAfterTheClosingQuote", "\"c:\\a b\\prog.exe\"-u", "-u", true},
     {"TrailingBlankStaysAndIsNotTheSwitch", "prog -u ", "-u ", false},
     {"UpperCaseSwitchIsNotTheSwitch", "prog -U", "-U", false},
@@ -70,4 +70,4 @@ TEST(UninstallSwitch, OnlyTheExactSwitchCounts)
     EXPECT_FALSE(isUninstallSwitch(nullptr));
 }
 
-}  // namespace
+}   // namespace

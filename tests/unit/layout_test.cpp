@@ -24,14 +24,22 @@ struct ControlCase {
 
 // In creation order: the order is the tab order and the z-order.
 const ControlCase kControlCases[PANEL_CONTROL_COUNT] = {
-    {"WelcomeLabel", "STATIC", 0, "Welcome to Ravenlook Install!", {24, 28, 280, 18},
-     kChildVisible, false},
-    {"InstructionLabel", "STATIC", 0,
+    {"WelcomeLabel",
+     "STATIC",
+     0,
+     "Welcome to Ravenlook Install!",
+     {24, 28, 280, 18},
+     kChildVisible,
+     false},
+    {"InstructionLabel",
+     "STATIC",
+     0,
      "Read the License Agreement below and, in case you agree, press \"Agree\" to install "
      "Ravenlook:",
-     {24, 62, 450, 36}, kChildVisible, false},
-    {"AgreementLabel", "STATIC", 0, "License Agreement:", {24, 122, 300, 18}, kChildVisible,
+     {24, 62, 450, 36},
+     kChildVisible,
      false},
+    {"AgreementLabel", "STATIC", 0, "License Agreement:", {24, 122, 300, 18}, kChildVisible, false},
     {"AgreementBox", "EDIT", 512, nullptr, {24, 147, 450, 109}, kAgreementBoxStyle, false},
     {"AgreeButton", "BUTTON", 504, "Agree", {240, 263, 110, 21}, kDefaultButton, true},
     {"NotAgreeButton", "BUTTON", 9013, "Not agree", {363, 263, 110, 21}, kDefaultButton, true},
@@ -78,7 +86,8 @@ TEST_P(PanelControlTest, StyleWithAgreementLockedDisablesOnlyTheButtons)
     EXPECT_EQ(panelControlStyle(kPanelControls[GetParam()], true), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Panel, PanelControlTest, ::testing::Range(0, static_cast<int>(PANEL_CONTROL_COUNT)),
+INSTANTIATE_TEST_SUITE_P(Panel, PanelControlTest,
+                         ::testing::Range(0, static_cast<int>(PANEL_CONTROL_COUNT)),
                          [](const ::testing::TestParamInfo<int> &info) {
                              return std::to_string(info.param + 1) + "_" +
                                     kControlCases[info.param].name;
@@ -86,10 +95,10 @@ INSTANTIATE_TEST_SUITE_P(Panel, PanelControlTest, ::testing::Range(0, static_cas
 
 TEST(ScalePixels, ProductIsTruncatedTowardZero)
 {
-    EXPECT_EQ(scalePixels(17, kScaleY), 28);    // 28.9
-    EXPECT_EQ(scalePixels(155, kScaleY), 263);  // 263.5
-    EXPECT_EQ(scalePixels(73, kScaleH), 109);   // 109.5
-    EXPECT_EQ(scalePixels(-17, kScaleY), -28);  // not floored to -29
+    EXPECT_EQ(scalePixels(17, kScaleY), 28);     // 28.9
+    EXPECT_EQ(scalePixels(155, kScaleY), 263);   // 263.5
+    EXPECT_EQ(scalePixels(73, kScaleH), 109);    // 109.5
+    EXPECT_EQ(scalePixels(-17, kScaleY), -28);   // not floored to -29
     EXPECT_EQ(scalePixels(0, kScaleY), 0);
 }
 
@@ -140,4 +149,4 @@ INSTANTIATE_TEST_SUITE_P(Centring, CentredLeftTest, ::testing::ValuesIn(kCentrin
                              return std::string(info.param.name);
                          });
 
-}  // namespace
+}   // namespace

@@ -54,8 +54,14 @@ const ConversionCase kConversionCases[] = {
     {"CarriageReturnInsideALineIsDropped", "a\rb\n", "ab\r\n"},
     {"LastLineWithoutLineFeedIsAppendedUnchanged", "a\nlast", "a\r\nlast"},
     {"EmptyLinesKeepTheirBreaks", "\n\n", "\r\n\r\n"},
-    {"CtrlZEndsTheFile", "a\nb\x1A" "c\nd\n", "a\r\nb"},
-    {"CtrlZAtTheStartGivesEmptyText", "\x1A" "a\n", ""},
+    {"CtrlZEndsTheFile",
+     "a\nb\x1A"
+     "c\nd\n",
+     "a\r\nb"},
+    {"CtrlZAtTheStartGivesEmptyText",
+     "\x1A"
+     "a\n",
+     ""},
     {"CtrlZAfterABreakKeepsTheBreak", "a\n\x1A\n", "a\r\n"},
     {"NulEndsItsPieceAndHidesItsBreak", "ab\0cd\nef\n"s, "abef\r\n"},
     {"PieceBeginningWithNulAddsNothing", "a\n\0xyz\nb\n"s, "a\r\nb\r\n"},
@@ -65,8 +71,8 @@ const ConversionCase kConversionCases[] = {
     {"NulInTheSecondPieceOfALongLineHidesItsBreak", k254 + "x\0y\nz\n"s, k254 + "xz\r\n"},
     // The NUL hides the rest of the first 254-character piece only; the
     // second piece starts at character 255.
-    {"NulInALongLineHidesOnlyTheRestOfItsPiece",
-     "ab\0"s + std::string(251, 'x') + "yz\n", "abyz\r\n"},
+    {"NulInALongLineHidesOnlyTheRestOfItsPiece", "ab\0"s + std::string(251, 'x') + "yz\n",
+     "abyz\r\n"},
 };
 
 class LicenseConversionTest : public ::testing::TestWithParam<ConversionCase> {};
@@ -94,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(License, LicenseConversionTest, ::testing::ValuesIn(kCo
 TEST(LicenseText, SplittingTheInputAnywhereGivesTheSameText)
 {
     const std::string sample = "one\r\ntwo\rthree\n\0hidden\nfour"s + std::string(260, 'f') +
-                               "\nfive\0x\n\x1A" "after\n"s;
+                               "\nfive\0x\n\x1A"
+                               "after\n"s;
     const std::string whole = convert(sample);
     for (size_t split = 0; split <= sample.size(); ++split) {
         SCOPED_TRACE(split);
@@ -216,7 +223,9 @@ TEST_F(LicenseStreamTest, LongStreamReadInSeveralChunks)
 
 TEST_F(LicenseStreamTest, CtrlZInTheStreamEndsTheText)
 {
-    EXPECT_EQ(read("a\r\nb\x1A" "c\r\n"), "a\r\nb");
+    EXPECT_EQ(read("a\r\nb\x1A"
+                   "c\r\n"),
+              "a\r\nb");
 }
 
 TEST_F(LicenseStreamTest, EmptyStreamGivesEmptyText)
@@ -224,4 +233,4 @@ TEST_F(LicenseStreamTest, EmptyStreamGivesEmptyText)
     EXPECT_EQ(read(""), "");
 }
 
-}  // namespace
+}   // namespace

@@ -72,4 +72,4 @@ TEST(MessageTable, IndexOutsideTheTableGivesEmptyTextNotNull)
     }
 }
 
-}  // namespace
+}   // namespace

@@ -107,8 +107,8 @@ TEST(PathAppendComponent, ResultOfExactlyCapacityLessOneFits)
 // Every refusal: false, and the buffer byte for byte as it was.
 struct RefusalCase {
     const char *name;
-    const char *initial;           // buffer content before the call
-    bool unterminated;             // buffer filled without a terminator
+    const char *initial;   // buffer content before the call
+    bool unterminated;     // buffer filled without a terminator
     bool (*call)(char *dest);
 };
 
@@ -131,8 +131,7 @@ const RefusalCase kRefusalCases[] = {
      [](char *d) { return pathAppend(d, PATH_CAPACITY, k98.c_str()); }},
     {"AppendOfNullIsRefused", "c:", false,
      [](char *d) { return pathAppend(d, PATH_CAPACITY, nullptr); }},
-    {"AppendIntoZeroCapacityIsRefused", "c:", false,
-     [](char *d) { return pathAppend(d, 0, ""); }},
+    {"AppendIntoZeroCapacityIsRefused", "c:", false, [](char *d) { return pathAppend(d, 0, ""); }},
     {"AppendToUnterminatedBufferIsRefused", "", true,
      [](char *d) { return pathAppend(d, PATH_CAPACITY, ""); }},
     {"AppendToTextLongerThanTheGivenCapacityIsRefused", "c:\\windows", false,
@@ -225,4 +224,4 @@ TEST(PathCompare, NullIsNeverEqual)
     EXPECT_FALSE(pathEqualsIgnoringCase(nullptr, nullptr));
 }
 
-}  // namespace
+}   // namespace

@@ -161,4 +161,4 @@ TEST(InstallPathRoundTrip, ValueReadWithoutItsZeroByte)
     EXPECT_STREQ(buffer, "c:\\x");
 }
 
-}  // namespace
+}   // namespace

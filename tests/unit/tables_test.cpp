@@ -38,7 +38,8 @@ TEST(ProbeTables, StartMenuCandidatesInProbeOrderWithWindows1252Bytes)
         EXPECT_STREQ(kStartMenuCandidates[i], expected[i]);
     }
     // The accented letters are single bytes, not UTF-8 sequences.
-    EXPECT_EQ(std::strlen(kStartMenuCandidates[2]), std::strlen("windows\\menu demarrer\\programmes"));
+    EXPECT_EQ(std::strlen(kStartMenuCandidates[2]),
+              std::strlen("windows\\menu demarrer\\programmes"));
     EXPECT_EQ(static_cast<unsigned char>(kStartMenuCandidates[2][14]), 0xE9);
     EXPECT_EQ(static_cast<unsigned char>(kStartMenuCandidates[3][16]), 0xFC);
     EXPECT_EQ(static_cast<unsigned char>(kStartMenuCandidates[5][11]), 0xFA);
@@ -124,7 +125,8 @@ TEST_P(InstallFileTest, RowInCopyOrder)
     EXPECT_STREQ(got.shortcut->arguments, want.arguments);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tables, InstallFileTest, ::testing::Range(0, static_cast<int>(INSTALL_FILE_COUNT)),
+INSTANTIATE_TEST_SUITE_P(Tables, InstallFileTest,
+                         ::testing::Range(0, static_cast<int>(INSTALL_FILE_COUNT)),
                          [](const ::testing::TestParamInfo<int> &info) {
                              std::string name = kFileCases[info.param].destination;
                              for (char &c : name)
@@ -184,4 +186,4 @@ TEST(RecordableDir, NullIsNotRecordable)
     EXPECT_FALSE(isRecordableInstallDir(nullptr));
 }
 
-}  // namespace
+}   // namespace

@@ -57,7 +57,7 @@ protected:
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(FolderLookup, PortugueseProgramFilesWinsOverEnglish)
 {

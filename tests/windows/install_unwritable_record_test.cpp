@@ -27,14 +27,17 @@ int s_writeStatus = RECORD_WRITE_SOFTWARE_FAILED;
 int s_readStatus = RECORD_READ_SOFTWARE_FAILED;
 std::string s_readDirectory;
 int s_writeCalls = 0;
-} // namespace
+}   // namespace
 
 int writeInstallRecord(const char *, const char *, const char *)
 {
     ++s_writeCalls;
     return s_writeStatus;
 }
-bool installRecordExists(const char *) { return false; }
+bool installRecordExists(const char *)
+{
+    return false;
+}
 int readInstallRecord(const char *, char *buffer, int capacity)
 {
     if (s_readStatus == RECORD_OK) {
@@ -43,7 +46,10 @@ int readInstallRecord(const char *, char *buffer, int capacity)
     }
     return s_readStatus;
 }
-int removeEarlierRecord() { return RECORD_EARLIER_NOT_REMOVED; }
+int removeEarlierRecord()
+{
+    return RECORD_EARLIER_NOT_REMOVED;
+}
 
 // ---- tests -----------------------------------------------------------------
 namespace {
@@ -70,7 +76,7 @@ protected:
     std::string before_, source_;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(RecordRefused, InstallGivesMessage13WithFilesAndShortcutsInPlace)
 {
@@ -92,8 +98,8 @@ TEST_F(RecordRefused, InstallGivesMessage13WithFilesAndShortcutsInPlace)
 
 TEST_F(RecordRefused, EveryOtherFailingWriteStatusGivesMessage13)
 {
-    const int statuses[] = {RECORD_MISSING_ARGUMENT, RECORD_CREATE_FAILED,
-                            RECORD_VALUE_NOT_WRITTEN, RECORD_WRITE_SOFTWARE_FAILED};
+    const int statuses[] = {RECORD_MISSING_ARGUMENT, RECORD_CREATE_FAILED, RECORD_VALUE_NOT_WRITTEN,
+                            RECORD_WRITE_SOFTWARE_FAILED};
     for (int status : statuses) {
         SCOPED_TRACE(status);
         s_writeStatus = status;

@@ -22,8 +22,8 @@ protected:
 void writeRawValue(const std::string &bytes)
 {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(key, "003", 0, REG_SZ, reinterpret_cast<const BYTE *>(bytes.data()),
                              static_cast<DWORD>(bytes.size())),
@@ -31,7 +31,7 @@ void writeRawValue(const std::string &bytes)
     RegCloseKey(key);
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(InstallRecord, FirstWriteStoresTheEncodedPathUnderItsClass)
 {
@@ -109,8 +109,8 @@ TEST_F(InstallRecord, ValueFillingTheCapacityWithoutZeroIsTerminated)
 TEST_F(InstallRecord, MissingValueGives28)
 {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
     char buffer[100];
@@ -140,8 +140,7 @@ TEST_F(InstallRecord, AbsentArgumentsGive0)
 TEST_F(InstallRecord, PathTooLongForTheEncodingBufferIsNotRecorded)
 {
     std::string tooLong(300, 'y');
-    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", tooLong.c_str()),
-              RECORD_VALUE_NOT_WRITTEN);
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", tooLong.c_str()), RECORD_VALUE_NOT_WRITTEN);
     EXPECT_FALSE(installRecordExists("Win310")) << "a partly written record never survives";
 }
 

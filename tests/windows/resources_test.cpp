@@ -52,7 +52,7 @@ std::string versionString(const std::vector<char> &info, const char *name)
     return std::string(value);
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(BuiltExecutable, VersionRecordNamesTheSetupProgram)
 {
@@ -110,8 +110,8 @@ TEST_F(BuiltExecutable, AboutTemplateIsAnExtendedDialogOfSixControls)
     EXPECT_EQ(word(0), 1u) << "DLGTEMPLATEEX version";
     EXPECT_EQ(word(2), 0xFFFFu) << "DLGTEMPLATEEX signature";
     EXPECT_EQ(dword(8), static_cast<unsigned>(WS_EX_CLIENTEDGE));
-    EXPECT_EQ(dword(12), static_cast<unsigned>(WS_POPUP | WS_VISIBLE | WS_CAPTION |
-                                               DS_MODALFRAME | DS_SETFONT));
+    EXPECT_EQ(dword(12), static_cast<unsigned>(WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_MODALFRAME |
+                                               DS_SETFONT));
     EXPECT_EQ(word(16), 6u) << "controls";
     EXPECT_EQ(word(18), 3u);
     EXPECT_EQ(word(20), 2u);

@@ -38,7 +38,7 @@ struct LinkCase {
     const char *expectedArguments;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Shortcut, WritesTheFieldCombinationsOfTheInstall)
 {
@@ -55,8 +55,8 @@ TEST_F(Shortcut, WritesTheFieldCombinationsOfTheInstall)
         SCOPED_TRACE(c.name);
         std::string target = dir + "\\" + c.target;
         std::string link = folder_ + "\\" + c.name;
-        HRESULT result =
-            createShortcut(target.c_str(), link.c_str(), "", dir.c_str(), c.iconFile, c.arguments);
+        HRESULT result = createShortcut(target.c_str(), link.c_str(), "", dir.c_str(), c.iconFile,
+                                        c.arguments);
         EXPECT_EQ(result, S_OK);
         LinkFields fields = readShortcut(link);
         ASSERT_TRUE(fields.loaded);
@@ -109,8 +109,8 @@ TEST_F(Shortcut, IconLocationThatDoesNotFitItsBufferWritesNothing)
 {
     std::string dir = "c:\\" + std::string(90, 'w');
     std::string link = folder_ + "\\Icon.lnk";
-    HRESULT result =
-        createShortcut((dir + "\\a.exe").c_str(), link.c_str(), "", dir.c_str(), "Ravenlook.ico", "");
+    HRESULT result = createShortcut((dir + "\\a.exe").c_str(), link.c_str(), "", dir.c_str(),
+                                    "Ravenlook.ico", "");
     EXPECT_LT(result, 0);
     EXPECT_FALSE(fileExists(link));
     expectComBalanced();

@@ -44,7 +44,7 @@ bool ended(Program &program)
     return program.waitForExit(&exitCode, 20000);
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

@@ -41,4 +41,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 // A few of the names programs look for in the real DLLs, so that a loader
 // resolving imports against the planted copy finds something.
 extern "C" __declspec(dllexport) void WINAPI InitCommonControls() {}
-extern "C" __declspec(dllexport) BOOL WINAPI InitCommonControlsEx(const void *) { return TRUE; }
+extern "C" __declspec(dllexport) BOOL WINAPI InitCommonControlsEx(const void *)
+{
+    return TRUE;
+}
