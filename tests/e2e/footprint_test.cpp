@@ -56,8 +56,7 @@ std::string lowered(std::string text)
 bool within(const std::string &path, const std::string &folder)
 {
     std::string p = lowered(path), f = lowered(folder);
-    return p == f ||
-           (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == '\\');
+    return p == f || (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == '\\');
 }
 
 bool ignored(const std::string &item)
@@ -102,8 +101,8 @@ std::string utf8(const std::wstring &wide)
 {
     if (wide.empty())
         return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                   nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                   0, nullptr, nullptr);
     std::string text(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size,
                         nullptr, nullptr);
@@ -142,8 +141,7 @@ std::string describeFile(const std::wstring &path, const WIN32_FIND_DATAW &entry
     static std::vector<unsigned char> chunk(1 << 20);
     uint64_t hash = 14695981039346656037ull;
     DWORD got = 0;
-    while (ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
-           got > 0)
+    while (ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0)
         for (DWORD i = 0; i < got; ++i)
             hash = (hash ^ chunk[i]) * 1099511628211ull;
     CloseHandle(file);
@@ -236,9 +234,8 @@ void recordKey(HKEY key, const std::wstring &name, Snapshot *snapshot)
         return;
     snapshot->set(item, "key");
     DWORD subKeys = 0, longestSubKey = 0, values = 0, longestValueName = 0, longestData = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr,
-                         &values, &longestValueName, &longestData, nullptr,
-                         nullptr) != ERROR_SUCCESS) {
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr, &values,
+                         &longestValueName, &longestData, nullptr, nullptr) != ERROR_SUCCESS) {
         snapshot->set(item, "key, unreadable");
         return;
     }
@@ -250,8 +247,8 @@ void recordKey(HKEY key, const std::wstring &name, Snapshot *snapshot)
         DWORD type = 0;
         LONG result = RegEnumValueW(key, i, valueName.data(), &nameLength, nullptr, &type,
                                     data.data(), &dataSize);
-        std::string valueItem =
-            item + "\\[" + utf8(std::wstring(valueName.data(), nameLength)) + "]";
+        std::string valueItem = item + "\\[" + utf8(std::wstring(valueName.data(), nameLength)) +
+                                "]";
         if (result != ERROR_SUCCESS) {
             snapshot->set(item + "\\[#" + std::to_string(i) + "]", "value, unreadable");
             continue;
@@ -263,8 +260,8 @@ void recordKey(HKEY key, const std::wstring &name, Snapshot *snapshot)
     for (DWORD i = 0; i < subKeys; ++i) {
         std::vector<wchar_t> subName(longestSubKey + 2);
         DWORD subLength = static_cast<DWORD>(subName.size());
-        if (RegEnumKeyExW(key, i, subName.data(), &subLength, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS) {
+        if (RegEnumKeyExW(key, i, subName.data(), &subLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
             snapshot->set(item + "\\#" + std::to_string(i), "key, unreadable");
             continue;
         }
@@ -374,8 +371,8 @@ void expectExactly(const char *what, const std::set<std::string> &actual,
             missing.insert(name);
     EXPECT_TRUE(unexpected.empty())
         << what << " unexpectedly:" << listed(unexpected, before, after);
-    EXPECT_TRUE(missing.empty())
-        << "not " << what << ", though expected:" << listed(missing, before, after);
+    EXPECT_TRUE(missing.empty()) << "not " << what
+                                 << ", though expected:" << listed(missing, before, after);
 }
 
 void expectDifferences(const Snapshot &before, const Snapshot &after,
@@ -448,9 +445,9 @@ struct InstalledFile {
     const char *name, *source;
 };
 const InstalledFile kFiles[] = {
-    {"LICENSE.txt", "LICENSE.txt"},     {"Ravenlook.ico", "Ravenlook.001"},
-    {"Ravenlook.cfg", "Ravenlook.002"}, {"README.html", "README.html"},
-    {"Ravenlook.exe", "Ravenlook.000"}, {"Ravenlook_insp.exe", "Ravenlook.003"},
+    {"LICENSE.txt", "LICENSE.txt"},          {"Ravenlook.ico", "Ravenlook.001"},
+    {"Ravenlook.cfg", "Ravenlook.002"},      {"README.html", "README.html"},
+    {"Ravenlook.exe", "Ravenlook.000"},      {"Ravenlook_insp.exe", "Ravenlook.003"},
     {"Ravenlook_inst.exe", "Ravenlook.004"},
 };
 
@@ -520,7 +517,7 @@ protected:
     }
 };
 
-} // namespace
+}   // namespace
 
 // Without the installer nothing changes: the recording is stable, and what
 // Wine does when a program starts and ends is not taken for a change.
@@ -569,8 +566,8 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     ASSERT_NO_FATAL_FAILURE(install(folder, log));
     const Snapshot afterInstall = takeSnapshot();
 
-    std::set<std::string> added = {kProgramFolder, kInstallDir,  kMenuFolder,
-                                   kShortcutDir,   kRecordKey,   kRecordValue};
+    std::set<std::string> added = {kProgramFolder, kInstallDir, kMenuFolder,
+                                   kShortcutDir,   kRecordKey,  kRecordValue};
     for (const InstalledFile &file : kFiles)
         added.insert(installed(file.name));
     for (const char *link : kLinks)
