@@ -18,6 +18,7 @@
 // whose memory the host reads (the window shown, the completion box up):
 // it writes <folder>\<tag>.ready with the process id and waits for the
 // host's <folder>\<tag>.read before it goes on.
+#include "bench_clock.h"
 #include "driver.h"
 
 #include <shlobj.h>
@@ -36,16 +37,6 @@ const int kSyncTimeoutMs = 15000;
 // Poll often enough to resolve a few milliseconds, seldom enough not to
 // take the CPU from the program measured.
 const int kPollMs = 2;
-
-double nowMs()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 template <typename Condition> bool pollUntil(Condition condition, int timeoutMs)
 {

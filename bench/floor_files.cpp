@@ -7,6 +7,7 @@
 //   floor_files delete VERSION_DIR
 //       deletes the seven installed files and removes VERSION_DIR
 // Prints "ms=<elapsed milliseconds>" and "failures=<count>".
+#include "bench_clock.h"
 #include <windows.h>
 
 #include <stdio.h>
@@ -21,16 +22,6 @@ const char *const kFiles[7][2] = {
     {"Ravenlook.000", "Ravenlook.exe"},      {"Ravenlook.003", "Ravenlook_insp.exe"},
     {"Ravenlook.004", "Ravenlook_inst.exe"},
 };
-
-double nowMs()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void joinPath(char *out, const char *folder, const char *name)
 {

@@ -1,0 +1,14 @@
+// The benchmark programs' clock: milliseconds from the performance counter.
+#pragma once
+
+#include <windows.h>
+
+inline double nowMs()
+{
+    static LARGE_INTEGER frequency;
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
