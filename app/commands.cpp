@@ -6,6 +6,7 @@
 #include "../resources/resource_ids.h"
 #include "messages.h"
 
+#include <commctrl.h>
 #include <stdio.h>
 
 void handleCreate(HWND window)
@@ -31,12 +32,19 @@ void handleCreate(HWND window)
         SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
+// Each of the install's four steps fills a quarter of the bar. The control
+// repaints at once, though no messages are processed while the install runs.
+static void advanceProgressBar()
+{
+    SendMessageA(g_progressBar, PBM_DELTAPOS, 100 / INSTALL_STEP_COUNT, 0);
+}
+
 static void install(HWND window)
 {
     HCURSOR previous = GetCursor();
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     char installDir[PATH_CAPACITY];
-    int result = runInstall(installDir);
+    int result = runInstall(installDir, advanceProgressBar);
     if (result == MSG_SUCCESS) {
         // msvcrt's own formatter (the C99 snprintf of MinGW would add 20 KB);
         // it does not terminate a text that fills the buffer, so the last

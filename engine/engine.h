@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "../resources/message_ids.h"
 #include "paths.h"
 #include "tables.h"
 
@@ -30,16 +31,21 @@ bool emptyFolder(const char *path);
 HRESULT createShortcut(const char *target, const char *linkFile, const char *description,
                        const char *workingFolder, const char *iconFile, const char *arguments);
 
+// Told of each of the install's four steps, right after its pause; the
+// caller shows the progress. runInstall accepts null for no report.
+typedef void (*InstallStepDone)();
+
 // The install: folders, the seven files, the shortcuts, the record, four
-// progress steps. installDir must hold PATH_CAPACITY bytes; it receives the
-// install directory on success (21) and "" on failure (13).
-int runInstall(char *installDir);
+// steps of one pause each. installDir must hold PATH_CAPACITY bytes; it
+// receives the install directory on success (MSG_SUCCESS) and "" on
+// failure (MSG_INSTALL_FAILED).
+int runInstall(char *installDir, InstallStepDone stepDone);
 // Starts installDir\Ravenlook.exe there; failures are silent.
 void launchInstalledProgram(const char *installDir);
 
 // The uninstall: shortcut folder, then the recorded install directory.
-// 21 on success, 12 when the record cannot be read or names a directory
-// this program never installs to.
+// MSG_SUCCESS, or MSG_UNINSTALL_FAILED when the record cannot be read or
+// names a directory this program never installs to.
 int runUninstall();
 
-enum { INSTALL_STEP_PAUSE_MS = 1000, INSTALL_STEP_PERCENT = 25 };
+enum { INSTALL_STEP_COUNT = 4, INSTALL_STEP_PAUSE_MS = 1000 };

@@ -1,17 +1,15 @@
 // The install procedure and the start of the installed application.
 #include "engine.h"
 
-#include "../app/messages.h"
-#include "../app/setup_app.h"
 #include "../record/install_record.h"
 
-#include <commctrl.h>
 #include <string.h>
 
-static void pauseAndAdvance()
+static void pauseForStep(InstallStepDone stepDone)
 {
     Sleep(INSTALL_STEP_PAUSE_MS);
-    SendMessageA(g_progressBar, PBM_DELTAPOS, INSTALL_STEP_PERCENT, 0);
+    if (stepDone)
+        stepDone();
 }
 
 // Creates base\Ravenlook and base\Ravenlook\Ravenlook v1.3 into folder; a
@@ -52,25 +50,25 @@ static void copyFilesAndShortcuts(const char *installDir, const char *shortcutFo
     }
 }
 
-int runInstall(char *installDir)
+int runInstall(char *installDir, InstallStepDone stepDone)
 {
     char shortcutFolder[PATH_CAPACITY];
     char directory[PATH_CAPACITY];
     installDir[0] = '\0';
 
-    pauseAndAdvance();
+    pauseForStep(stepDone);
     findProgramFilesFolder(directory);
     bool directoryBuilt = prepareVersionFolder(directory);
 
-    pauseAndAdvance();
+    pauseForStep(stepDone);
     bool shortcutFolderFound = findStartMenuFolder(shortcutFolder) &&
                                prepareVersionFolder(shortcutFolder);
 
-    pauseAndAdvance();
+    pauseForStep(stepDone);
     if (directoryBuilt)
         copyFilesAndShortcuts(directory, shortcutFolder, shortcutFolderFound);
 
-    pauseAndAdvance();
+    pauseForStep(stepDone);
     if (!directoryBuilt)
         return MSG_INSTALL_FAILED;
     int status = writeInstallRecord(kRecordKey, kRecordClass, directory);

@@ -1,7 +1,6 @@
 // The uninstall procedure.
 #include "engine.h"
 
-#include "../app/messages.h"
 #include "../record/install_record.h"
 
 static void removeShortcutFolder()

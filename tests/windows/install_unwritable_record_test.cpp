@@ -3,20 +3,20 @@
 // here, at link time, by a stand-in whose answers each test chooses.
 #include "engine.h"
 #include "install_record.h"
-#include "messages.h"
+#include "message_ids.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <string.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 using namespace testsupport;
 
 // ---- the stand-in record ---------------------------------------------------
-HWND g_progressBar = nullptr;   // no window in this test: progress goes nowhere
-
 const char kRecordKey[] = "Win310";
 const char kRecordClass[] = "WinCL310";
 const char kRecordValue[] = "003";
@@ -83,7 +83,7 @@ TEST_F(RecordRefused, InstallGivesMessage13WithFilesAndShortcutsInPlace)
     s_writeStatus = RECORD_WRITE_SOFTWARE_FAILED;
     char installDir[PATH_CAPACITY];
     memset(installDir, '#', sizeof installDir);
-    EXPECT_EQ(runInstall(installDir), MSG_INSTALL_FAILED);
+    EXPECT_EQ(runInstall(installDir, nullptr), MSG_INSTALL_FAILED);
     EXPECT_STREQ(installDir, "") << "the output is empty on failure";
     EXPECT_EQ(s_writeCalls, 1);
     for (const InstallFileRow &row : kInstallFiles) {
@@ -96,6 +96,61 @@ TEST_F(RecordRefused, InstallGivesMessage13WithFilesAndShortcutsInPlace)
                                         "Uninstall.lnk"}));
 }
 
+namespace {
+
+// What the disk and the record show at each report of a step.
+struct StepSeen {
+    double atMs;
+    bool installDirExists, shortcutDirExists, filesCopied;
+    int recordWrites;
+};
+std::vector<StepSeen> s_steps;
+
+// Milliseconds of the performance counter: GetTickCount moves in coarse
+// ticks under Wine and would show a full second's pause as less.
+double nowMs()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void recordStep()
+{
+    s_steps.push_back({nowMs(), directoryExists(kInstallDir), directoryExists(kShortcutDir),
+                       listFolder(kInstallDir).size() == INSTALL_FILE_COUNT &&
+                           listFolder(kShortcutDir).size() == 4,
+                       s_writeCalls});
+}
+
+}   // namespace
+
+TEST_F(RecordRefused, InstallReportsFourStepsEachAfterItsPause)
+{
+    s_writeStatus = RECORD_OK;
+    s_steps.clear();
+    char installDir[PATH_CAPACITY];
+    double start = nowMs();
+    ASSERT_EQ(runInstall(installDir, recordStep), MSG_SUCCESS);
+    ASSERT_EQ(s_steps.size(), 4u);
+    for (size_t i = 0; i < s_steps.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        double previous = i == 0 ? start : s_steps[i - 1].atMs;
+        EXPECT_GE(s_steps[i].atMs - previous, 999.0) << "a pause of a second before each step";
+    }
+    // Step 1 comes before any folder, 2 after the install directory, 3 after
+    // the shortcut folder, 4 after the files and links, and the record last.
+    EXPECT_FALSE(s_steps[0].installDirExists);
+    EXPECT_TRUE(s_steps[1].installDirExists);
+    EXPECT_FALSE(s_steps[1].shortcutDirExists);
+    EXPECT_TRUE(s_steps[2].shortcutDirExists);
+    EXPECT_FALSE(s_steps[2].filesCopied);
+    EXPECT_TRUE(s_steps[3].filesCopied);
+    EXPECT_EQ(s_steps[3].recordWrites, 0);
+    EXPECT_EQ(s_writeCalls, 1);
+}
+
 TEST_F(RecordRefused, EveryOtherFailingWriteStatusGivesMessage13)
 {
     const int statuses[] = {RECORD_MISSING_ARGUMENT, RECORD_CREATE_FAILED, RECORD_VALUE_NOT_WRITTEN,
@@ -104,7 +159,7 @@ TEST_F(RecordRefused, EveryOtherFailingWriteStatusGivesMessage13)
         SCOPED_TRACE(status);
         s_writeStatus = status;
         char installDir[PATH_CAPACITY];
-        EXPECT_EQ(runInstall(installDir), MSG_INSTALL_FAILED);
+        EXPECT_EQ(runInstall(installDir, nullptr), MSG_INSTALL_FAILED);
         EXPECT_STREQ(installDir, "");
     }
 }
@@ -113,7 +168,7 @@ TEST_F(RecordRefused, RecordAlreadyPresentCountsAsSuccess)
 {
     s_writeStatus = RECORD_ALREADY_PRESENT;
     char installDir[PATH_CAPACITY];
-    EXPECT_EQ(runInstall(installDir), MSG_SUCCESS);
+    EXPECT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
     EXPECT_STREQ(installDir, kInstallDir);
 }
 
@@ -121,7 +176,7 @@ TEST_F(RecordRefused, UninstallWithUnreadableRecordRemovesShortcutsThenGives12)
 {
     s_writeStatus = RECORD_OK;
     char installDir[PATH_CAPACITY];
-    ASSERT_EQ(runInstall(installDir), MSG_SUCCESS);
+    ASSERT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
     SetCurrentDirectoryA(before_.c_str());
 
     s_readStatus = RECORD_READ_SOFTWARE_FAILED;
@@ -130,18 +185,38 @@ TEST_F(RecordRefused, UninstallWithUnreadableRecordRemovesShortcutsThenGives12)
     EXPECT_EQ(listFolder(kInstallDir).size(), 7u) << "the install directory is untouched";
 }
 
+// The system's own folders are offered as the recorded directory with every
+// file in them held open without delete sharing: a guard that let one
+// through would fail this test, but could delete nothing and so could not
+// damage the prefix the later tests run on. The canary is not held: it
+// proves the refusal itself on a tree that may be deleted.
 TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
 {
     std::string canary = scratchFolder("canary");
     writeFile(canary + "\\precious.txt", "keep me");
-    const std::string foreign[] = {canary, "c:\\windows", "c:\\", "c:\\program files",
-                                   "c:\\program files\\Ravenlook"};
+    const std::string systemFolders[] = {"c:\\windows", "c:\\", "c:\\program files",
+                                         "c:\\program files\\Ravenlook"};
+    std::vector<HANDLE> held;
+    for (const std::string &folder : systemFolders)
+        for (const std::string &name : listFolder(folder)) {
+            HANDLE file = CreateFileA((folder + "\\" + name).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr);
+            if (file != INVALID_HANDLE_VALUE)
+                held.push_back(file);
+        }
+    ASSERT_FALSE(DeleteFileA("c:\\windows\\win.ini")) << "the files are not held";
+
+    std::vector<std::string> foreign(std::begin(systemFolders), std::end(systemFolders));
+    foreign.insert(foreign.begin(), canary);
     for (const std::string &directory : foreign) {
         SCOPED_TRACE(directory);
         s_readStatus = RECORD_OK;
         s_readDirectory = directory;
         EXPECT_EQ(runUninstall(), MSG_UNINSTALL_FAILED);
     }
+    for (HANDLE file : held)
+        CloseHandle(file);
     EXPECT_EQ(readFile(canary + "\\precious.txt"), "keep me");
     EXPECT_TRUE(fileExists("c:\\windows\\win.ini"));
     deleteTree(canary);
@@ -151,7 +226,7 @@ TEST_F(RecordRefused, UninstallAcceptsTheRecordInAnyLetterCase)
 {
     s_writeStatus = RECORD_OK;
     char installDir[PATH_CAPACITY];
-    ASSERT_EQ(runInstall(installDir), MSG_SUCCESS);
+    ASSERT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
     SetCurrentDirectoryA(before_.c_str());
     s_readStatus = RECORD_OK;
     s_readDirectory = "C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3";

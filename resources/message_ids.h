@@ -1,0 +1,20 @@
+// The message indexes: each names one text of the message table that the
+// setup window shows, and the install and uninstall procedures return one
+// as their result. Below every layer: the engine returns them, the app
+// shows their texts.
+#pragma once
+
+enum MessageIndex {
+    MSG_CLASS_REGISTRATION_FAILED = 2,
+    MSG_WINDOW_CREATION_FAILED = 3,
+    MSG_WINDOW_ALREADY_VISIBLE = 4,
+    MSG_INSTALL_COMPLETED = 9,
+    MSG_UNINSTALL_WARNING = 10,
+    MSG_UNINSTALL_CONCLUDED = 11,
+    MSG_UNINSTALL_FAILED = 12,   // result: the record cannot be read, or is refused
+    MSG_INSTALL_FAILED = 13,     // result: the record cannot be written
+    MSG_QUIT_QUESTION = 15,
+    MSG_LICENSE_MISSING = 16,
+    MSG_SUCCESS = 21,   // result of a successful install or uninstall
+    MESSAGE_COUNT = 22
+};
