@@ -20,6 +20,22 @@ static void copyText(char *dest, const char *source)
     dest[TEXT_CAPACITY - 1] = '\0';
 }
 
+// The uninstaller finds its licence and icon beside itself, whoever starts
+// it: the Uninstall shortcut starts it in its own folder, but the system's
+// list of installed programs runs its command in a folder of its own.
+static void enterOwnFolder()
+{
+    char folder[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    char *separator = strrchr(folder, '\\');
+    if (!separator)
+        return;
+    *separator = '\0';
+    SetCurrentDirectoryA(folder);
+}
+
 int centredLeft(int requestedWidth)
 {
     RECT desktop;
@@ -66,6 +82,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     // The C runtime's own tail is not relied on: the rule for the program
     // name and the blanks after it is ours.
     g_agreementLocked = isUninstallSwitch(commandLineTail(GetCommandLineA()));
+    if (g_agreementLocked)
+        enterOwnFolder();
     copyText(g_iconFileName, "Ravenlook.ico");
 
     if (!registerSetupWindowClass(instance)) {

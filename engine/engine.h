@@ -43,7 +43,10 @@ int runInstall(char *installDir, InstallStepDone stepDone);
 // Starts installDir\Ravenlook.exe there; failures are silent.
 void launchInstalledProgram(const char *installDir);
 
-// The uninstall: shortcut folder, then the recorded install directory.
+// The uninstall: the shortcut folder, then the recorded install directory,
+// each with its Ravenlook parent when that is left empty; what is in use
+// is deleted at the next restart. Then the record and the entry in the
+// list of installed programs are deleted.
 // MSG_SUCCESS, or MSG_UNINSTALL_FAILED when the record cannot be read or
 // names a directory this program never installs to.
 int runUninstall();

@@ -2,6 +2,7 @@
 #include "engine.h"
 
 #include "../record/install_record.h"
+#include "../record/uninstall_entry.h"
 
 #include <string.h>
 
@@ -12,9 +13,10 @@ static void pauseForStep(InstallStepDone stepDone)
         stepDone();
 }
 
-// Creates base\Ravenlook and base\Ravenlook\Ravenlook v1.3 into folder; a
-// version folder that cannot be created (it exists from an earlier install)
-// is emptied instead. False when the path does not fit its buffer.
+// Creates base\Ravenlook and base\Ravenlook\Ravenlook v1.3 into folder. A
+// version folder left by an earlier install is kept as it is: the user's
+// videos live there, and the copies and links replace only our own files.
+// False when the path does not fit its buffer.
 static bool prepareVersionFolder(char *folder)
 {
     if (!pathAppendComponent(folder, PATH_CAPACITY, kVendorFolder))
@@ -22,8 +24,7 @@ static bool prepareVersionFolder(char *folder)
     CreateDirectoryA(folder, nullptr);
     if (!pathAppendComponent(folder, PATH_CAPACITY, kVersionFolder))
         return false;
-    if (!CreateDirectoryA(folder, nullptr))
-        emptyFolder(folder);
+    CreateDirectoryA(folder, nullptr);
     return true;
 }
 
@@ -50,6 +51,35 @@ static void copyFilesAndShortcuts(const char *installDir, const char *shortcutFo
     }
 }
 
+// The installed files' size in KB, rounded up, for the entry in the list of
+// installed programs.
+static unsigned long installedSizeKb(const char *installDir)
+{
+    unsigned long long bytes = 0;
+    for (int i = 0; i < INSTALL_FILE_COUNT; ++i) {
+        char file[PATH_CAPACITY];
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (pathJoin(file, sizeof file, installDir, kInstallFiles[i].destination) &&
+            GetFileAttributesExA(file, GetFileExInfoStandard, &data))
+            bytes += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
+                     data.nFileSizeLow;
+    }
+    return static_cast<unsigned long>((bytes + 1023) / 1024);
+}
+
+// Lists the installation among the system's installed programs. Its
+// failure is not the install's: the record decides the result.
+static void writeProgramEntry(const char *installDir)
+{
+    char icon[PATH_CAPACITY];
+    char command[PATH_CAPACITY];
+    if (!pathJoin(icon, sizeof icon, installDir, kIconFile) ||
+        !buildUninstallCommand(command, sizeof command, installDir))
+        return;
+    UninstallEntry entry = {installDir, icon, command, installedSizeKb(installDir)};
+    writeUninstallEntry(entry);
+}
+
 int runInstall(char *installDir, InstallStepDone stepDone)
 {
     char shortcutFolder[PATH_CAPACITY];
@@ -74,6 +104,7 @@ int runInstall(char *installDir, InstallStepDone stepDone)
     int status = writeInstallRecord(kRecordKey, kRecordClass, directory);
     if (status != RECORD_OK && status != RECORD_ALREADY_PRESENT)
         return MSG_INSTALL_FAILED;
+    writeProgramEntry(directory);
     pathCopy(installDir, PATH_CAPACITY, directory);
     return MSG_SUCCESS;
 }

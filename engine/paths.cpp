@@ -55,6 +55,17 @@ bool pathJoin(char *dest, size_t capacity, const char *directory, const char *na
     return true;
 }
 
+bool pathRemoveLastComponent(char *path)
+{
+    if (!path)
+        return false;
+    char *separator = strrchr(path, '\\');
+    if (!separator || separator == path)
+        return false;
+    *separator = '\0';
+    return true;
+}
+
 static char asciiLower(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

@@ -18,5 +18,10 @@ bool pathJoin(char *dest, size_t capacity, const char *directory, const char *na
 // dest += "\" + name.
 bool pathAppendComponent(char *dest, size_t capacity, const char *name);
 
+// Cuts the last "\" and what follows it: the path of the folder that holds
+// path. False, with path unchanged, when it has no "\" after its first
+// character.
+bool pathRemoveLastComponent(char *path);
+
 // ASCII letters compared without regard to case, as the file system does.
 bool pathEqualsIgnoringCase(const char *a, const char *b);

@@ -27,11 +27,13 @@ const char kVendorFolder[] = "Ravenlook";
 const char kVersionFolder[] = "Ravenlook v1.3";
 const char kApplicationFile[] = "Ravenlook.exe";
 const char kIconFile[] = "Ravenlook.ico";
+const char kUninstallerFile[] = "Ravenlook_inst.exe";
+const char kUninstallSwitch[] = "-u";
 
 static const ShortcutRow kHelpShortcut = {"Help.lnk", false, ""};
 static const ShortcutRow kApplicationShortcut = {"Ravenlook.lnk", true, ""};
 static const ShortcutRow kInspectorShortcut = {"Inspector.lnk", true, ""};
-static const ShortcutRow kUninstallShortcut = {"Uninstall.lnk", true, "-u"};
+static const ShortcutRow kUninstallShortcut = {"Uninstall.lnk", true, kUninstallSwitch};
 
 const InstallFileRow kInstallFiles[INSTALL_FILE_COUNT] = {
     {"LICENSE.txt", "LICENSE.txt", nullptr},
@@ -40,7 +42,7 @@ const InstallFileRow kInstallFiles[INSTALL_FILE_COUNT] = {
     {"README.html", "README.html", &kHelpShortcut},
     {"Ravenlook.000", "Ravenlook.exe", &kApplicationShortcut},
     {"Ravenlook.003", "Ravenlook_insp.exe", &kInspectorShortcut},
-    {"Ravenlook.004", "Ravenlook_inst.exe", &kUninstallShortcut},
+    {"Ravenlook.004", kUninstallerFile, &kUninstallShortcut},
 };
 
 static bool buildInstallDirUnder(char *dest, const char *programFiles)
@@ -66,4 +68,17 @@ bool isRecordableInstallDir(const char *directory)
             return true;
     }
     return false;
+}
+
+bool buildUninstallCommand(char *dest, size_t capacity, const char *installDir)
+{
+    char program[PATH_CAPACITY];
+    if (!dest || !pathJoin(program, sizeof program, installDir, kUninstallerFile))
+        return false;
+    char command[PATH_CAPACITY] = "\"";
+    if (!pathAppend(command, sizeof command, program) ||
+        !pathAppend(command, sizeof command, "\" ") ||
+        !pathAppend(command, sizeof command, kUninstallSwitch))
+        return false;
+    return pathCopy(dest, capacity, command);
 }

@@ -20,6 +20,8 @@ extern const char kVendorFolder[];      // "Ravenlook"
 extern const char kVersionFolder[];     // "Ravenlook v1.3"
 extern const char kApplicationFile[];   // "Ravenlook.exe", started after installing
 extern const char kIconFile[];          // "Ravenlook.ico"
+extern const char kUninstallerFile[];   // "Ravenlook_inst.exe", the installed setup program
+extern const char kUninstallSwitch[];   // "-u", which starts it as the uninstaller
 
 struct ShortcutRow {
     const char *linkFile;    // name in the shortcut folder
@@ -40,3 +42,7 @@ extern const InstallFileRow kInstallFiles[INSTALL_FILE_COUNT];
 // compared without regard to letter case. Only such a directory is emptied
 // by the uninstaller.
 bool isRecordableInstallDir(const char *directory);
+
+// dest = the quoted installed uninstaller, a blank and the switch:
+// "<installDir>\Ravenlook_inst.exe" -u. False when it does not fit.
+bool buildUninstallCommand(char *dest, size_t capacity, const char *installDir);

@@ -2,7 +2,18 @@
 #include "engine.h"
 
 #include "../record/install_record.h"
+#include "../record/uninstall_entry.h"
 
+// Deletes the path at the next restart, as the system does for what is in
+// use now: the running uninstaller itself, an application left running. A
+// folder goes then only if it is empty by that time.
+static void removeAtRestart(const char *path)
+{
+    MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+// Empties and removes the shortcut folder, then its Ravenlook parent when
+// nothing else is left in it.
 static void removeShortcutFolder()
 {
     char folder[PATH_CAPACITY];
@@ -13,6 +24,37 @@ static void removeShortcutFolder()
         return;
     emptyFolder(folder);
     RemoveDirectoryA(folder);
+    if (pathRemoveLastComponent(folder))
+        RemoveDirectoryA(folder);
+}
+
+// Empties and removes the install directory and its Ravenlook parent. The
+// process leaves the directory first, so that it does not hold it. What
+// cannot go now goes at the next restart: of the files only the names this
+// program installs, then the directory, then its parent.
+static void removeInstallDir(const char *installDir)
+{
+    char systemFolder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(systemFolder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        SetCurrentDirectoryA(systemFolder);
+
+    emptyFolder(installDir);
+    char parent[PATH_CAPACITY];
+    if (!pathCopy(parent, sizeof parent, installDir) || !pathRemoveLastComponent(parent))
+        return;
+    if (RemoveDirectoryA(installDir)) {
+        RemoveDirectoryA(parent);
+        return;
+    }
+    for (int i = 0; i < INSTALL_FILE_COUNT; ++i) {
+        char file[PATH_CAPACITY];
+        if (pathJoin(file, sizeof file, installDir, kInstallFiles[i].destination) &&
+            GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES)
+            removeAtRestart(file);
+    }
+    removeAtRestart(installDir);
+    removeAtRestart(parent);
 }
 
 int runUninstall()
@@ -26,7 +68,10 @@ int runUninstall()
     // user's folder: only a directory this program installs to is touched.
     if (!isRecordableInstallDir(installDir))
         return MSG_UNINSTALL_FAILED;
-    emptyFolder(installDir);
-    RemoveDirectoryA(installDir);
+    removeInstallDir(installDir);
+    // The installation is gone (or goes at the restart): so do its record
+    // and its entry in the list of installed programs.
+    removeInstallRecord(kRecordKey);
+    removeUninstallEntry();
     return MSG_SUCCESS;
 }

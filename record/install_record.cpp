@@ -103,3 +103,15 @@ int readInstallRecord(const char *keyName, char *buffer, int capacity)
     decodeInstallPath(buffer, size);
     return RECORD_OK;
 }
+
+bool removeInstallRecord(const char *keyName)
+{
+    if (!keyName)
+        return false;
+    HKEY software;
+    if (!openSoftware(&software))
+        return false;
+    LONG result = RegDeleteKeyA(software, keyName);
+    RegCloseKey(software);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}

@@ -35,3 +35,7 @@ int readInstallRecord(const char *keyName, char *buffer, int capacity);
 
 // Deletes the earlier release's key: RECORD_OK or RECORD_EARLIER_NOT_REMOVED.
 int removeEarlierRecord();
+
+// Deletes the key under HKEY_LOCAL_MACHINE\SOFTWARE once the installation it
+// records is removed; true when it is gone (also when there was none).
+bool removeInstallRecord(const char *keyName);

@@ -461,6 +461,40 @@ std::string sizeAndHash(const std::string &content)
     return content.substr(0, written) + content.substr(hash);
 }
 const char *const kLinks[] = {"Help.lnk", "Ravenlook.lnk", "Inspector.lnk", "Uninstall.lnk"};
+const char *const kEntryValues[] = {"DisplayName",     "DisplayVersion", "Publisher",
+                                    "InstallLocation", "DisplayIcon",    "UninstallString",
+                                    "NoModify",        "NoRepair",       "EstimatedSize"};
+
+// The entry in the list of installed programs: its key and its values.
+std::set<std::string> programEntryItems()
+{
+    const std::string key = std::string("HKLM\\") + kProgramEntryKey;
+    std::set<std::string> items = {key};
+    for (const char *value : kEntryValues)
+        items.insert(key + "\\[" + value + "]");
+    return items;
+}
+
+// Ends the processes of the prefix that run the named executable, by their
+// ids: the installed application a test left running, as a restart ends it.
+void endProcessesNamed(const char *exeName)
+{
+    HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (list == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(list, &entry); more; more = Process32Next(list, &entry)) {
+        if (lowered(entry.szExeFile) != lowered(exeName))
+            continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+        if (process) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(list);
+}
 
 class Footprint : public ::testing::Test {
 protected:
@@ -472,8 +506,9 @@ protected:
     }
 
     // Installs as a user: "Agree", the completion box's OK, the end of the
-    // installer, and the started application's log line and end.
-    void install(const std::string &folder, const e2e::StandInLog &log)
+    // installer, and the started application's log line and end (unless
+    // the application is to stay running).
+    void install(const std::string &folder, const e2e::StandInLog &log, bool appEnds = true)
     {
         Program program;
         HWND window = e2e::startInstaller(program, folder);
@@ -487,8 +522,10 @@ protected:
         ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
         EXPECT_EQ(exitCode, 0u);
         ASSERT_EQ(log.lines().size(), 1u) << "the installed application did not start once";
-        ASSERT_TRUE(waitForNoProcessNamed("Ravenlook.exe", 10000))
-            << "the installed application did not end";
+        if (appEnds) {
+            ASSERT_TRUE(waitForNoProcessNamed("Ravenlook.exe", 10000))
+                << "the installed application did not end";
+        }
     }
 
     // Uninstalls as a user: the Uninstall shortcut, Uninstall > Go..., OK,
@@ -568,6 +605,8 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
 
     std::set<std::string> added = {kProgramFolder, kInstallDir, kMenuFolder,
                                    kShortcutDir,   kRecordKey,  kRecordValue};
+    for (const std::string &item : programEntryItems())
+        added.insert(item);
     for (const InstalledFile &file : kFiles)
         added.insert(installed(file.name));
     for (const char *link : kLinks)
@@ -611,24 +650,74 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     ASSERT_NO_FATAL_FAILURE(uninstall());
     const Snapshot afterUninstall = takeSnapshot();
 
-    // Gone: the links, their version folder and the installed files. Kept:
-    // the user's subfolder and so the install directory, both parent
-    // folders, and the record. The running uninstaller's own file goes where
-    // the system lets it delete it, and stays unchanged where it refuses.
-    std::set<std::string> removed = {kShortcutDir};
+    // Gone: the links, both their folders, the installed files, the record
+    // and the entry in the list of installed programs. Kept: the user's
+    // subfolder and so the install directory and its parent. The running
+    // uninstaller's own file goes where the system lets it delete it, and
+    // otherwise waits for the restart.
+    std::set<std::string> removed = {kShortcutDir, kMenuFolder, kRecordKey, kRecordValue};
     for (const char *link : kLinks)
         removed.insert(shortcut(link));
     for (const InstalledFile &file : kFiles)
         removed.insert(installed(file.name));
+    for (const std::string &item : programEntryItems())
+        removed.insert(item);
     const std::string runningCopy = installed("Ravenlook_inst.exe");
     bool runningCopyStays = afterUninstall.find(runningCopy) != nullptr;
     if (runningCopyStays)
         removed.erase(runningCopy);
     std::cout << "[ INFO     ] the running uninstaller's file " << runningCopy
-              << (runningCopyStays ? " stays (its deletion was refused)" : " was deleted")
+              << (runningCopyStays ? " stays until the restart (its deletion was refused)"
+                                   : " was deleted")
               << std::endl;
     {
         SCOPED_TRACE("uninstall");
         expectDifferences(beforeUninstall, afterUninstall, {}, removed, {});
     }
+
+    // After the restart only the user's video remains, and the folders that
+    // hold it.
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    const Snapshot afterRestart = takeSnapshot();
+    {
+        SCOPED_TRACE("restart");
+        expectDifferences(beforeInstall, afterRestart,
+                          {kProgramFolder, kInstallDir, installed("videos"),
+                           installed("videos\\holiday.avi")},
+                          {kEarlierRecord}, {});
+    }
+}
+
+// With nothing of the user's in the installation, and the installed
+// application left running during the uninstall, the restart completes the
+// uninstall: the drive and the registry are exactly as before the install.
+TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
+{
+    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    std::string folder = e2e::prepareDistribution("footprint-source");
+    e2e::StandInLog log;
+    SetEnvironmentVariableA("RAVENLOOK_STANDIN_EXIT", nullptr);   // the application stays
+    const Snapshot beforeInstall = takeSnapshot();
+
+    ASSERT_NO_FATAL_FAILURE(install(folder, log, false));
+    ASSERT_NO_FATAL_FAILURE(uninstall());
+    // What is in use waits for the restart: the files in the order they
+    // were scheduled, then their folder, then its parent.
+    std::vector<std::string> pending = pendingRestartOperations();
+    std::vector<std::string> expected;
+    for (const char *name : {"Ravenlook.exe", "Ravenlook_inst.exe"})
+        if (fileExists(installed(name)))
+            expected.push_back(std::string("delete ") + installed(name));
+    expected.push_back(std::string("delete ") + kInstallDir);
+    expected.push_back(std::string("delete ") + kProgramFolder);
+    EXPECT_EQ(pending, expected);
+    std::cout << "[ INFO     ] waiting for the restart: " << pending.size() - 2 << " files"
+              << std::endl;
+
+    endProcessesNamed("Ravenlook.exe");
+    ASSERT_TRUE(waitForNoProcessNamed("Ravenlook.exe", 10000));
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    const Snapshot afterRestart = takeSnapshot();
+    expectDifferences(beforeInstall, afterRestart, {}, {}, {});
+    EXPECT_TRUE(pendingRestartOperations().empty());
 }

@@ -2,6 +2,7 @@
 // completion box, and the installed application starts.
 #include "e2e_support.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,23 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
         EXPECT_EQ(fields.description, "");
     }
 
+    // Listed among the installed programs, with its own uninstaller.
+    unsigned long bytes = 0;
+    for (const InstalledFile &file : kInstalledFiles)
+        bytes += static_cast<unsigned long>(readFile(installed(file.destination)).size());
+    const std::map<std::string, std::string> entry = {
+        {"DisplayName", "Ravenlook 1.3"},
+        {"DisplayVersion", "1.3"},
+        {"Publisher", "Ravenlook Team"},
+        {"InstallLocation", kInstallDir},
+        {"DisplayIcon", icon},
+        {"UninstallString", "\"" + installed("Ravenlook_inst.exe") + "\" -u"},
+        {"NoModify", "dword:1"},
+        {"NoRepair", "dword:1"},
+        {"EstimatedSize", "dword:" + std::to_string((bytes + 1023) / 1024)},
+    };
+    EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey), entry);
+
     e2e::confirmAndExpectEnd(program, box);
     std::vector<std::string> started = log.lines();
     ASSERT_EQ(started.size(), 1u) << "the application starts once, after the box";
@@ -158,7 +176,9 @@ TEST_F(Install, LicenceAloneCreatesTheFoldersAndSucceeds)
     e2e::confirmAndExpectEnd(program, box);
 }
 
-TEST_F(Install, SecondInstallEmptiesAndRefillsAndKeepsTheFirstRecord)
+// Installing again (to repair, or by mistake) replaces only what this
+// program installs: the user's videos, folders and links stay.
+TEST_F(Install, ReinstallReplacesOnlyItsOwnFilesAndKeepsTheFirstRecord)
 {
     std::string folder = e2e::prepareDistribution("install-second");
     e2e::StandInLog log;
@@ -168,11 +188,13 @@ TEST_F(Install, SecondInstallEmptiesAndRefillsAndKeepsTheFirstRecord)
         ASSERT_NE(window, nullptr);
         e2e::confirmAndExpectEnd(program, e2e::pressAgree(program, window));
     }
-    // A stray file and a user's subfolder; a record naming another layout.
-    writeFile(installed("stray.avi"), "stray");
+    // The user's files, a changed distribution, a record naming another layout.
+    writeFile(installed("holiday.avi"), "a video");
     makeDirectories(installed("videos"));
     writeFile(installed("videos\\kept.avi"), "kept");
-    writeFile(std::string(kShortcutDir) + "\\Old.lnk", "old");
+    writeFile(std::string(kShortcutDir) + "\\Notes.txt", "the user's");
+    writeFile(std::string(kShortcutDir) + "\\Help.lnk", "damaged");
+    writeFile(folder + "\\README.html", "<p>A newer help page.</p>");
     deleteRecordKeys();
     writeRecordFor("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3");
 
@@ -181,10 +203,17 @@ TEST_F(Install, SecondInstallEmptiesAndRefillsAndKeepsTheFirstRecord)
     ASSERT_NE(window, nullptr);
     MessageBoxView box = e2e::pressAgree(program, window);
     EXPECT_EQ(box.text, kCompletionText);
-    EXPECT_FALSE(fileExists(installed("stray.avi")));
+    EXPECT_EQ(readFile(installed("holiday.avi")), "a video");
     EXPECT_EQ(readFile(installed("videos\\kept.avi")), "kept");
+    EXPECT_EQ(listFolder(kInstallDir).size(), 9u) << "the seven files, the video, the subfolder";
     expectFilesCopiedFrom(folder, {});
-    EXPECT_EQ(listFolder(kShortcutDir).size(), 4u) << "the old link is gone";
+    EXPECT_EQ(readFile(installed("README.html")), "<p>A newer help page.</p>");
+    EXPECT_EQ(listFolder(kShortcutDir),
+              (std::vector<std::string>{"Help.lnk", "Inspector.lnk", "Notes.txt", "Ravenlook.lnk",
+                                        "Uninstall.lnk"}));
+    EXPECT_EQ(readFile(std::string(kShortcutDir) + "\\Notes.txt"), "the user's");
+    EXPECT_TRUE(readShortcut(std::string(kShortcutDir) + "\\Help.lnk").loaded)
+        << "our link is written anew";
     std::string raw;
     ASSERT_TRUE(readRawRecord(&raw, nullptr));
     EXPECT_EQ(raw, encodedRecord("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3"))

@@ -2,7 +2,6 @@
 // copy with -u in the install directory, "Go..." asks, OK removes.
 #include "e2e_support.h"
 
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -118,23 +117,98 @@ TEST_F(Uninstall, ShortcutStartsTheInstalledCopyThatRemovesTheInstallation)
     EXPECT_GE(elapsed, 2000u);
 
     EXPECT_FALSE(directoryExists(kShortcutDir));
-    EXPECT_TRUE(directoryExists("c:\\windows\\start menu\\programs\\Ravenlook"));
+    EXPECT_FALSE(directoryExists("c:\\windows\\start menu\\programs\\Ravenlook"))
+        << "the emptied parent goes too";
     EXPECT_EQ(readFile(installed("videos\\holiday.avi")), "kept");
     // What remains directly in the install directory: the subfolder, and
-    // the running uninstaller itself where the system refuses to delete it.
+    // the running uninstaller itself where the system refuses to delete it,
+    // which then waits for the restart, followed by its folders.
     std::vector<std::string> left = listFolder(kInstallDir);
-    std::vector<std::string> allowed = {"Ravenlook_inst.exe", "videos"};
-    for (const std::string &name : left)
-        EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end()) << name;
-    EXPECT_NE(std::find(left.begin(), left.end(), "videos"), left.end());
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310")) << "the record stays";
+    std::vector<std::string> expectedPending;
+    if (left == std::vector<std::string>{"Ravenlook_inst.exe", "videos"}) {
+        expectedPending.push_back("delete " + installed("Ravenlook_inst.exe"));
+    } else {
+        EXPECT_EQ(left, std::vector<std::string>{"videos"});
+    }
+    expectedPending.push_back(std::string("delete ") + kInstallDir);
+    expectedPending.push_back("delete c:\\program files\\Ravenlook");
+    EXPECT_EQ(pendingRestartOperations(), expectedPending);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310")) << "the record goes";
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "so does the entry";
 
     driver::pressButton(done.handle, IDOK);
     expectEndsWithCode0(program);
-    std::cout << "[ INFO     ] left in the install directory: ";
-    for (const std::string &name : left)
-        std::cout << name << " ";
-    std::cout << std::endl;
+
+    // The restart takes the uninstaller's file; the user's video keeps its
+    // folders, which the system removes only when they are empty.
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    EXPECT_EQ(listFolder(kInstallDir), std::vector<std::string>{"videos"});
+    EXPECT_EQ(readFile(installed("videos\\holiday.avi")), "kept");
+
+    // A new start of the uninstaller has nothing left to remove.
+    std::string folder = e2e::prepareFolder("uninstall-again", "Licence.\n");
+    Program again;
+    HWND againWindow = e2e::startInstaller(again, folder, "-u");
+    ASSERT_NE(againWindow, nullptr);
+    ASSERT_TRUE(driver::chooseMenuItem(again.pid(), againWindow, 'u', 'g'));
+    EXPECT_TRUE(driver::noMessageBoxWithin(again.pid(), 1500)) << "Go... is greyed";
+    e2e::closeAndExpectExitCode0(again, againWindow);
+}
+
+// The system's list of installed programs (Wine's uninstaller reads the
+// same key as Settings > Apps) names the program, and its uninstall command
+// opens the uninstaller window as the Start-menu shortcut does, though it
+// runs in the list's own folder.
+TEST_F(Uninstall, ListOfInstalledProgramsNamesItAndItsCommandUninstalls)
+{
+    ASSERT_NO_FATAL_FAILURE(install());
+    std::string system = "c:\\windows\\system32";
+    std::string listFile = scratchFolder("uninstall-list") + "\\list.txt";
+    {
+        Program list;
+        ASSERT_TRUE(
+            list.start(system + "\\cmd.exe", "/c uninstaller.exe --list > " + listFile, system));
+        DWORD exitCode = 0;
+        ASSERT_TRUE(list.waitForExit(&exitCode)) << "uninstaller --list did not end";
+    }
+    EXPECT_NE(readFile(listFile).find("Ravenlook 1.3"), std::string::npos) << readFile(listFile);
+
+    // The list runs the entry's command, as Settings does.
+    std::string command = keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["UninstallString"];
+    Program program;
+    ASSERT_TRUE(program.start("", "", system, command.c_str())) << command;
+    HWND window = driver::waitForWindow(program.pid(), "myWindowClass");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(driver::noMessageBoxWithin(program.pid(), 500)) << "its licence is found";
+    EXPECT_FALSE(driver::windowText(GetDlgItem(window, 512)).empty()) << "licence shown";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, 504))) << "Agree is locked by -u";
+    MessageBoxView box = chooseGo(program, window);
+    ASSERT_NE(box.handle, nullptr) << "Go... is enabled";
+    driver::pressButton(box.handle, IDOK);
+    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+    MessageBoxView done = driver::waitForMessageBox(program.pid(), 30000);
+    ASSERT_NE(done.handle, nullptr);
+    EXPECT_EQ(done.text, "Uninstall concluded!");
+    driver::pressButton(done.handle, IDOK);
+    expectEndsWithCode0(program);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+    // Only the running uninstaller's own file can wait for the restart, and
+    // with it its folders; the restart leaves nothing of the installation.
+    for (const std::string &operation : pendingRestartOperations())
+        EXPECT_EQ(operation.find("delete c:\\program files\\Ravenlook"), 0u) << operation;
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    EXPECT_FALSE(directoryExists("c:\\program files\\Ravenlook"));
+
+    // Listed no more.
+    {
+        Program list;
+        ASSERT_TRUE(
+            list.start(system + "\\cmd.exe", "/c uninstaller.exe --list > " + listFile, system));
+        DWORD exitCode = 0;
+        ASSERT_TRUE(list.waitForExit(&exitCode));
+    }
+    EXPECT_EQ(readFile(listFile).find("Ravenlook 1.3"), std::string::npos);
+    deleteTree("c:\\ravenlook-tests\\uninstall-list");
 }
 
 TEST_F(Uninstall, WithoutARecordGoIsGreyedAndAForcedCommandGives12)

@@ -22,8 +22,9 @@ bool Program::start(const std::string &exe, const std::string &args, const std::
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    started_ = CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              cwd.empty() ? nullptr : cwd.c_str(), &startup, &info_) != 0;
+    started_ = CreateProcessA(exe.empty() ? nullptr : exe.c_str(), mutableLine.data(), nullptr,
+                              nullptr, FALSE, 0, nullptr, cwd.empty() ? nullptr : cwd.c_str(),
+                              &startup, &info_) != 0;
     return started_;
 }
 

@@ -22,7 +22,9 @@ public:
     Program &operator=(const Program &) = delete;
 
     // Starts exe with the command line "exe" + (args empty ? "" : " " + args),
-    // or with commandLine verbatim when given, in the folder cwd.
+    // or with commandLine verbatim when given, in the folder cwd. With exe
+    // empty, the system takes the program from the command line, as a
+    // shell runs a command.
     bool start(const std::string &exe, const std::string &args, const std::string &cwd,
                const char *commandLine = nullptr);
     DWORD pid() const { return info_.dwProcessId; }

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace testsupport {
 
@@ -195,6 +196,133 @@ void writeRecordFor(const std::string &directory)
     RegCloseKey(key);
 }
 
+const char kProgramEntryKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3";
+static const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+static const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+static const char kPendingOperations[] = "PendingFileRenameOperations";
+
+std::map<std::string, std::string> keyValues(HKEY root, const char *subKey)
+{
+    std::map<std::string, std::string> values;
+    HKEY key;
+    if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        unsigned char data[4096];
+        DWORD nameLength = sizeof name, size = sizeof data, type = 0;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        std::string text;
+        if (type == REG_SZ)
+            text.assign(reinterpret_cast<char *>(data),
+                        size > 0 ? strnlen(reinterpret_cast<char *>(data), size) : 0);
+        else if (type == REG_DWORD && size == sizeof(DWORD))
+            text = "dword:" + std::to_string(*reinterpret_cast<DWORD *>(data));
+        else
+            text = "type:" + std::to_string(type);
+        values[std::string(name, nameLength)] = text;
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+std::vector<std::string> pendingRestartOperations()
+{
+    std::vector<std::string> operations;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return operations;
+    std::vector<wchar_t> data(65536);
+    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t)), type = 0;
+    LONG result = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type,
+                                   reinterpret_cast<BYTE *>(data.data()), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_MULTI_SZ)
+        return operations;
+    // Pairs of strings: the source, then the target or an empty string for
+    // a deletion; the paths carry the native prefix \??\.
+    std::vector<std::string> strings;
+    const wchar_t *end = data.data() + size / sizeof(wchar_t);
+    for (const wchar_t *p = data.data(); p < end;) {
+        std::wstring wide(p);
+        p += wide.size() + 1;
+        if (wide.compare(0, 4, L"\\??\\") == 0)
+            wide.erase(0, 4);
+        char text[1024];
+        int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, sizeof text, nullptr,
+                                         nullptr);
+        strings.push_back(length > 0 ? text : "?");
+    }
+    for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+        if (strings[i].empty())
+            break;
+        operations.push_back(strings[i + 1].empty()
+                                 ? "delete " + strings[i]
+                                 : "rename " + strings[i] + " " + strings[i + 1]);
+    }
+    return operations;
+}
+
+void clearPendingRestartOperations()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, kPendingOperations);
+    RegCloseKey(key);
+}
+
+void restartSystem()
+{
+    char wineboot[MAX_PATH];
+    UINT length = GetSystemDirectoryA(wineboot, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH - 20);
+    std::string command = std::string("\"") + wineboot + "\\wineboot.exe\" -r";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process))
+        << "cannot start " << command;
+    DWORD waited = WaitForSingleObject(process.hProcess, 60000);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ASSERT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "wineboot -r did not finish";
+}
+
+UninstallListUnwritable::UninstallListUnwritable()
+{
+    HKEY key;
+    // Only an empty list can be swapped for a volatile one and back.
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    DWORD subKeys = 1, values = 1;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (subKeys != 0 || values != 0 ||
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallList) != ERROR_SUCCESS)
+        return;
+    active_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
+    if (active_)
+        RegCloseKey(key);
+}
+
+UninstallListUnwritable::~UninstallListUnwritable()
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallList);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
+        RegCloseKey(key);
+}
+
 LinkFields readShortcut(const std::string &linkFile)
 {
     LinkFields fields;
@@ -243,6 +371,8 @@ void removeInstallation()
     deleteTree("c:\\Ravenlook");
     deleteTree("c:\\windows\\start menu");
     deleteRecordKeys();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey);
+    clearPendingRestartOperations();
 }
 
 FolderMovedAway::FolderMovedAway(const std::string &path)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,39 @@ std::string encodedRecord(const std::string &directory);
 // Writes HKLM\SOFTWARE\Win310 value 003 encoded as the program encodes it.
 void writeRecordFor(const std::string &directory);
 
+// The values of a key, by name: a REG_SZ as its text, a REG_DWORD as
+// "dword:<decimal>", anything else as "type:<number>". Empty when the key
+// does not open.
+std::map<std::string, std::string> keyValues(HKEY root, const char *subKey);
+
+// The program's entry in the system's list of installed programs.
+extern const char kProgramEntryKey[];   // SOFTWARE\...\Uninstall\Ravenlook 1.3, under HKLM
+
+// The file operations that wait for the next restart (MoveFileEx with
+// MOVEFILE_DELAY_UNTIL_REBOOT), as "delete <path>" or "rename <from> <to>".
+std::vector<std::string> pendingRestartOperations();
+// Forgets them, so that one test's restart cannot act on another's files.
+void clearPendingRestartOperations();
+// Restarts the prefix's system as far as files are concerned: wineboot -r
+// carries out the pending operations as a Windows restart does. Fails the
+// calling test when it does not finish in time.
+void restartSystem();
+
+// Makes HKLM\...\CurrentVersion\Uninstall volatile for the scope, so that
+// no lasting entry can be created under it (ERROR_CHILD_MUST_BE_VOLATILE),
+// and restores the ordinary key in every outcome.
+class UninstallListUnwritable {
+public:
+    UninstallListUnwritable();
+    ~UninstallListUnwritable();
+    bool active() const { return active_; }
+    UninstallListUnwritable(const UninstallListUnwritable &) = delete;
+    UninstallListUnwritable &operator=(const UninstallListUnwritable &) = delete;
+
+private:
+    bool active_ = false;
+};
+
 // The fields of a shell link, read back through IPersistFile::Load.
 struct LinkFields {
     bool loaded = false;
@@ -50,7 +84,8 @@ struct LinkFields {
 LinkFields readShortcut(const std::string &linkFile);
 
 // Deletes the installation this program makes, wherever a test left it,
-// and the record: every test that installs starts and ends with this.
+// the record, the entry in the list of installed programs and the pending
+// restart operations: every test that installs starts and ends with this.
 void removeInstallation();
 
 // Well-known folders of the test prefix.

@@ -172,6 +172,22 @@ INSTANTIATE_TEST_SUITE_P(Paths, PathRefusalTest, ::testing::ValuesIn(kRefusalCas
                              return std::string(info.param.name);
                          });
 
+TEST(PathRemoveLastComponent, CutsToTheFolderThatHoldsThePath)
+{
+    PathBuffer path("c:\\program files\\Ravenlook\\Ravenlook v1.3");
+    ASSERT_TRUE(pathRemoveLastComponent(path.bytes));
+    EXPECT_STREQ(path.bytes, "c:\\program files\\Ravenlook");
+    ASSERT_TRUE(pathRemoveLastComponent(path.bytes));
+    ASSERT_TRUE(pathRemoveLastComponent(path.bytes));
+    EXPECT_STREQ(path.bytes, "c:");
+    EXPECT_FALSE(pathRemoveLastComponent(path.bytes)) << "nothing above the drive";
+    EXPECT_STREQ(path.bytes, "c:");
+    PathBuffer rooted("\\name");
+    EXPECT_FALSE(pathRemoveLastComponent(rooted.bytes)) << "no folder in front of the name";
+    EXPECT_STREQ(rooted.bytes, "\\name");
+    EXPECT_FALSE(pathRemoveLastComponent(nullptr));
+}
+
 TEST(PathRefusal, NullDestinationIsRefused)
 {
     EXPECT_FALSE(pathCopy(nullptr, PATH_CAPACITY, "x"));

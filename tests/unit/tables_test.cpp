@@ -186,4 +186,29 @@ TEST(RecordableDir, NullIsNotRecordable)
     EXPECT_FALSE(isRecordableInstallDir(nullptr));
 }
 
+TEST(UninstallCommand, QuotesTheInstalledUninstallerAndAddsTheSwitch)
+{
+    char command[PATH_CAPACITY];
+    ASSERT_TRUE(buildUninstallCommand(command, sizeof command,
+                                      "c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3"));
+    EXPECT_STREQ(command,
+                 "\"c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3\\Ravenlook_inst.exe\" -u");
+    EXPECT_STREQ(kInstallFiles[6].destination, kUninstallerFile);
+    EXPECT_STREQ(kInstallFiles[6].shortcut->arguments, kUninstallSwitch);
+}
+
+TEST(UninstallCommand, CommandThatDoesNotFitIsRefused)
+{
+    // The quoted command is the folder plus 24 characters.
+    std::string folder(80, 'f');
+    char command[PATH_CAPACITY];
+    std::memset(command, '#', sizeof command);
+    EXPECT_FALSE(buildUninstallCommand(command, sizeof command, folder.c_str()));
+    EXPECT_EQ(command[0], '#') << "the buffer is left as it was";
+    ASSERT_TRUE(buildUninstallCommand(command, sizeof command, std::string(75, 'f').c_str()));
+    EXPECT_EQ(std::strlen(command), 99u) << "the longest command that fits";
+    EXPECT_FALSE(buildUninstallCommand(command, 50, "c:\\program files\\Ravenlook\\Ravenlook v1.3"))
+        << "the caller's capacity bounds it";
+}
+
 }   // namespace

@@ -27,6 +27,7 @@ int s_writeStatus = RECORD_WRITE_SOFTWARE_FAILED;
 int s_readStatus = RECORD_READ_SOFTWARE_FAILED;
 std::string s_readDirectory;
 int s_writeCalls = 0;
+int s_removeCalls = 0;
 }   // namespace
 
 int writeInstallRecord(const char *, const char *, const char *)
@@ -50,6 +51,11 @@ int removeEarlierRecord()
 {
     return RECORD_EARLIER_NOT_REMOVED;
 }
+bool removeInstallRecord(const char *)
+{
+    ++s_removeCalls;
+    return true;
+}
 
 // ---- tests -----------------------------------------------------------------
 namespace {
@@ -66,6 +72,7 @@ protected:
         ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
         SetCurrentDirectoryA(source_.c_str());
         s_writeCalls = 0;
+        s_removeCalls = 0;
     }
     void TearDown() override
     {
@@ -94,6 +101,8 @@ TEST_F(RecordRefused, InstallGivesMessage13WithFilesAndShortcutsInPlace)
     EXPECT_EQ(listFolder(kShortcutDir),
               (std::vector<std::string>{"Help.lnk", "Inspector.lnk", "Ravenlook.lnk",
                                         "Uninstall.lnk"}));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey))
+        << "no entry in the list of installed programs without a record";
 }
 
 namespace {
@@ -170,6 +179,19 @@ TEST_F(RecordRefused, RecordAlreadyPresentCountsAsSuccess)
     char installDir[PATH_CAPACITY];
     EXPECT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
     EXPECT_STREQ(installDir, kInstallDir);
+    EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["InstallLocation"], kInstallDir);
+}
+
+TEST_F(RecordRefused, ListOfProgramsThatCannotTakeTheEntryLeavesTheInstallSuccessful)
+{
+    s_writeStatus = RECORD_OK;
+    UninstallListUnwritable unwritable;
+    ASSERT_TRUE(unwritable.active());
+    char installDir[PATH_CAPACITY];
+    EXPECT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
+    EXPECT_STREQ(installDir, kInstallDir);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "no half-written entry";
+    EXPECT_EQ(listFolder(kInstallDir).size(), 7u);
 }
 
 TEST_F(RecordRefused, UninstallWithUnreadableRecordRemovesShortcutsThenGives12)
@@ -183,6 +205,8 @@ TEST_F(RecordRefused, UninstallWithUnreadableRecordRemovesShortcutsThenGives12)
     EXPECT_EQ(runUninstall(), MSG_UNINSTALL_FAILED);
     EXPECT_FALSE(directoryExists(kShortcutDir)) << "the shortcut folder goes first";
     EXPECT_EQ(listFolder(kInstallDir).size(), 7u) << "the install directory is untouched";
+    EXPECT_EQ(s_removeCalls, 0) << "the record stays";
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "the entry stays";
 }
 
 // The system's own folders are offered as the recorded directory with every
@@ -217,6 +241,7 @@ TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
     }
     for (HANDLE file : held)
         CloseHandle(file);
+    EXPECT_EQ(s_removeCalls, 0) << "a refused record stays";
     EXPECT_EQ(readFile(canary + "\\precious.txt"), "keep me");
     EXPECT_TRUE(fileExists("c:\\windows\\win.ini"));
     deleteTree(canary);
@@ -231,5 +256,10 @@ TEST_F(RecordRefused, UninstallAcceptsTheRecordInAnyLetterCase)
     s_readStatus = RECORD_OK;
     s_readDirectory = "C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3";
     EXPECT_EQ(runUninstall(), MSG_SUCCESS);
-    EXPECT_FALSE(directoryExists(kInstallDir));
+    // Nothing was in use: all of it goes at once, nothing waits for a restart.
+    EXPECT_FALSE(directoryExists("c:\\program files\\Ravenlook"));
+    EXPECT_FALSE(directoryExists("c:\\windows\\start menu\\programs\\Ravenlook"));
+    EXPECT_TRUE(pendingRestartOperations().empty());
+    EXPECT_EQ(s_removeCalls, 1);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
 }

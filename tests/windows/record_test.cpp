@@ -2,6 +2,7 @@
 // from a registry without the record's keys and leaves none behind.
 #include "install_record.h"
 #include "test_support.h"
+#include "uninstall_entry.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,18 @@ TEST_F(InstallRecord, SecondWriteKeepsTheFirstPath)
     ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
     EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", "c:\\Ravenlook\\Ravenlook v1.3"),
               RECORD_ALREADY_PRESENT);
+    std::string raw;
+    ASSERT_TRUE(readRawRecord(&raw, nullptr));
+    EXPECT_EQ(raw, encodedRecord(kPath));
+}
+
+TEST_F(InstallRecord, RemovalDeletesTheKeyAndAllowsAFreshRecord)
+{
+    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", "c:\\Ravenlook\\Ravenlook v1.3"), RECORD_OK);
+    EXPECT_TRUE(removeInstallRecord("Win310"));
+    EXPECT_FALSE(installRecordExists("Win310"));
+    EXPECT_TRUE(removeInstallRecord("Win310")) << "already gone counts as removed";
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK) << "written anew";
     std::string raw;
     ASSERT_TRUE(readRawRecord(&raw, nullptr));
     EXPECT_EQ(raw, encodedRecord(kPath));
@@ -173,4 +186,57 @@ TEST_F(InstallRecord, RecordIsStoredUnderSoftwareNotElsewhere)
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "Win310"));
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "SOFTWARE\\Win310"));
+}
+
+// ---- the entry in the system's list of installed programs -------------------
+namespace {
+
+class ProgramEntry : public ::testing::Test {
+protected:
+    void SetUp() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey); }
+    void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey); }
+};
+
+const char kIcon[] = "c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlook.ico";
+const char kCommand[] = "\"c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlook_inst.exe\" -u";
+
+}   // namespace
+
+TEST_F(ProgramEntry, HoldsEveryValueInPlaceOfAnEarlierEntry)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramEntryKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "Stray", 0, REG_SZ, reinterpret_cast<const BYTE *>("old"), 4);
+    RegCloseKey(key);
+
+    EXPECT_STREQ(kUninstallEntryKey, kProgramEntryKey);
+    ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kPath, kIcon, kCommand, 1234}));
+    const std::map<std::string, std::string> expected = {
+        {"DisplayName", "Ravenlook 1.3"}, {"DisplayVersion", "1.3"},
+        {"Publisher", "Ravenlook Team"},  {"InstallLocation", kPath},
+        {"DisplayIcon", kIcon},           {"UninstallString", kCommand},
+        {"NoModify", "dword:1"},          {"NoRepair", "dword:1"},
+        {"EstimatedSize", "dword:1234"},
+    };
+    EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey), expected);
+
+    EXPECT_TRUE(removeUninstallEntry());
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+    EXPECT_TRUE(removeUninstallEntry()) << "already gone counts as removed";
+}
+
+TEST_F(ProgramEntry, ListThatCannotTakeTheEntryLeavesNoKey)
+{
+    UninstallListUnwritable unwritable;
+    ASSERT_TRUE(unwritable.active());
+    EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, kIcon, kCommand, 1}));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+}
+
+TEST_F(ProgramEntry, MissingTextIsRefusedAndLeavesNoHalfWrittenKey)
+{
+    EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, nullptr, kCommand, 1}));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
 }
