@@ -2,7 +2,9 @@
 # missing first (tools/setup-deps).
 #   make run    build, lay out the sample distribution, start the installer
 #   make test   native unit tests, then Windows-side and end-to-end tests under Wine
-#   make dist   the sample distribution folder and its zip under build/windows/dist
+#   make dist   the sample distribution folder and its zip under build/windows/dist;
+#               with SIGN_CERT and SIGN_KEY (and optionally SIGN_TIMESTAMP_URL) the
+#               setup program in it is signed (tools/sign, README "Releasing")
 #   make bench  size, start-up, install/uninstall and memory figures against NSIS
 #               and the bare minimum (bench/results.md)
 #   make fuzz   libFuzzer targets of the parsers, FUZZ_SECONDS each (default 60)
@@ -36,8 +38,16 @@ test-windows: build-windows
 
 test: test-native test-windows
 
+# The signing variables reach tools/sign through the build's environment,
+# relative file names taken from this folder. Variables given on this
+# command line are not handed on to the build's own make (MAKEOVERRIDES):
+# there they would replace these absolute names again.
+MAKEOVERRIDES :=
 dist: build-windows
-	@cmake --build --preset windows --target dist
+	@SIGN_CERT="$(if $(SIGN_CERT),$(abspath $(SIGN_CERT)))" \
+	 SIGN_KEY="$(if $(SIGN_KEY),$(abspath $(SIGN_KEY)))" \
+	 SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)" \
+	 cmake --build --preset windows --target dist
 
 run: dist
 	tools/run-demo

@@ -1,7 +1,10 @@
-// The menu bar, the confirmations of "Not agree", Exit, the About box and
-// the window's small icon.
+// The menu bar, the confirmations of "Not agree", Exit, the About box, the
+// window's small icon and the caption's close box.
 #include "e2e_support.h"
 
+#include <stdlib.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -188,6 +191,69 @@ std::vector<COLORREF> captionIcon(HWND window)
     return driver::screenPixels(icon);
 }
 
+// The right end of the caption, one caption button wide, as the screen shows
+// it: the close box and the frame around it.
+std::vector<COLORREF> closeBox(HWND window, LONG *width)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    int frame = GetSystemMetrics(SM_CXFIXEDFRAME) + GetSystemMetrics(SM_CXEDGE);
+    RECT box = {r.right - frame - GetSystemMetrics(SM_CXSIZE), r.top, r.right,
+                r.top + frame + GetSystemMetrics(SM_CYCAPTION)};
+    *width = box.right - box.left;
+    return driver::screenPixels(box);
+}
+
+// Whether the black pixels of an area (the glyph's ink; frames and button
+// edges are grey) draw an X: they span a square from corner to corner, and
+// each lies on one of its diagonals. A letter drawn in its place, as with
+// Wine's fallback font where Marlett is missing ("r" for the close glyph),
+// has a stem off the diagonals or too little ink.
+::testing::AssertionResult inkFormsAnX(const std::vector<COLORREF> &pixels, LONG width)
+{
+    std::vector<POINT> ink;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        COLORREF c = pixels[i];
+        if (GetRValue(c) < 64 && GetGValue(c) < 64 && GetBValue(c) < 64)
+            ink.push_back({static_cast<LONG>(i) % width, static_cast<LONG>(i) / width});
+    }
+    if (ink.size() < 8)
+        return ::testing::AssertionFailure() << ink.size() << " black pixels, too few for a glyph";
+    RECT span = {ink[0].x, ink[0].y, ink[0].x, ink[0].y};
+    for (const POINT &p : ink) {
+        span.left = std::min(span.left, p.x);
+        span.right = std::max(span.right, p.x);
+        span.top = std::min(span.top, p.y);
+        span.bottom = std::max(span.bottom, p.y);
+    }
+    LONG w = span.right - span.left, h = span.bottom - span.top;
+    if (w < 4 || labs(w - h) > 1)
+        return ::testing::AssertionFailure()
+               << "the black pixels span " << w + 1 << "x" << h + 1 << ", not a square";
+    auto inkNear = [&](LONG x, LONG y) {
+        return std::any_of(ink.begin(), ink.end(), [&](const POINT &p) {
+            return labs(p.x - x) <= 1 && labs(p.y - y) <= 1;
+        });
+    };
+    const POINT ends[] = {{span.left, span.top},
+                          {span.right, span.top},
+                          {span.left, span.bottom},
+                          {span.right, span.bottom},
+                          {span.left + w / 2, span.top + h / 2}};
+    for (const POINT &end : ends)
+        if (!inkNear(end.x, end.y))
+            return ::testing::AssertionFailure()
+                   << "no black pixel at the corner or centre (" << end.x << ", " << end.y << ")";
+    for (const POINT &p : ink) {
+        // Distance from each diagonal, times its length; w + h is about 1.4 px.
+        LONG dx = p.x - span.left, dy = p.y - span.top;
+        if (labs(dx * h - dy * w) > w + h && labs((w - dx) * h - dy * w) > w + h)
+            return ::testing::AssertionFailure()
+                   << "black pixel (" << p.x << ", " << p.y << ") is off both diagonals";
+    }
+    return ::testing::AssertionSuccess();
+}
+
 }   // namespace
 
 TEST_F(Menu, SmallIconComesFromRavenlookIcoWhenPresent)
@@ -218,5 +284,23 @@ TEST_F(Menu, SmallIconComesFromRavenlookIcoWhenPresent)
     for (size_t i = 0; i < ours.size() && i < standard.size(); ++i)
         different += ours[i] != standard[i];
     EXPECT_GT(different, 20u) << "the caption still shows the standard icon";
+    e2e::closeAndExpectExitCode0(program, window);
+}
+
+TEST_F(Menu, CloseBoxShowsTheCloseGlyph)
+{
+    Program program;
+    HWND window = start(program);
+    ASSERT_NE(window, nullptr);
+    LONG width = 0;
+    std::vector<COLORREF> box;
+    driver::waitUntil(
+        [&] {
+            box = closeBox(window, &width);
+            return static_cast<bool>(inkFormsAnX(box, width));
+        },
+        5000);
+    EXPECT_TRUE(inkFormsAnX(box, width))
+        << "the close box does not show its X (is Marlett missing?)";
     e2e::closeAndExpectExitCode0(program, window);
 }
