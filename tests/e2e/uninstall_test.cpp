@@ -64,6 +64,20 @@ protected:
         return driver::waitForMessageBox(program.pid(), 5000);
     }
 
+    // Chooses Uninstall > Go..., confirms with OK and returns the box that
+    // reports the outcome.
+    MessageBoxView goAndConfirm(Program &program, HWND window)
+    {
+        MessageBoxView box = chooseGo(program, window);
+        if (!box.handle) {
+            ADD_FAILURE() << "Go... is not enabled";
+            return box;
+        }
+        driver::pressButton(box.handle, IDOK);
+        EXPECT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+        return driver::waitForMessageBox(program.pid(), 30000);
+    }
+
     void expectEndsWithCode0(Program &program)
     {
         DWORD exitCode = 12345;
@@ -182,11 +196,7 @@ TEST_F(Uninstall, ListOfInstalledProgramsNamesItAndItsCommandUninstalls)
     EXPECT_TRUE(driver::noMessageBoxWithin(program.pid(), 500)) << "its licence is found";
     EXPECT_FALSE(driver::windowText(GetDlgItem(window, 512)).empty()) << "licence shown";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, 504))) << "Agree is locked by -u";
-    MessageBoxView box = chooseGo(program, window);
-    ASSERT_NE(box.handle, nullptr) << "Go... is enabled";
-    driver::pressButton(box.handle, IDOK);
-    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
-    MessageBoxView done = driver::waitForMessageBox(program.pid(), 30000);
+    MessageBoxView done = goAndConfirm(program, window);
     ASSERT_NE(done.handle, nullptr);
     EXPECT_EQ(done.text, "Uninstall concluded!");
     driver::pressButton(done.handle, IDOK);
@@ -251,12 +261,8 @@ TEST_F(Uninstall, RecordNamingAnotherFolderGives12AndDeletesNothingThere)
     Program program;
     HWND window = e2e::startInstaller(program, folder, "-u");
     ASSERT_NE(window, nullptr);
-    MessageBoxView box = chooseGo(program, window);
-    ASSERT_NE(box.handle, nullptr) << "Go... is enabled: a record exists";
-    driver::pressButton(box.handle, IDOK);
-    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
-    MessageBoxView failure = driver::waitForMessageBox(program.pid(), 30000);
-    ASSERT_NE(failure.handle, nullptr);
+    MessageBoxView failure = goAndConfirm(program, window);
+    ASSERT_NE(failure.handle, nullptr) << "Go... is enabled: a record exists";
     EXPECT_EQ(failure.text, "Unable to get installation directory! (012)");
     EXPECT_EQ(readFile(canary + "\\precious.doc"), "keep me");
     EXPECT_TRUE(directoryExists(canary));
