@@ -720,4 +720,9 @@ TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
     const Snapshot afterRestart = takeSnapshot();
     expectDifferences(beforeInstall, afterRestart, {}, {}, {});
     EXPECT_TRUE(pendingRestartOperations().empty());
+    size_t paths = 0;
+    for (const auto &item : afterRestart.items())
+        paths += item.second.name.compare(0, 2, "c:") == 0;
+    std::cout << "[ INFO     ] compared " << paths << " paths of the drive and "
+              << afterRestart.items().size() - paths << " registry keys and values" << std::endl;
 }
