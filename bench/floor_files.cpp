@@ -7,8 +7,8 @@
 //   floor_files delete VERSION_DIR
 //       deletes the seven installed files and removes VERSION_DIR
 // Prints "ms=<elapsed milliseconds>" and "failures=<count>".
-#include "bench_clock.h"
 #include <windows.h>
+#include "bench_clock.h"
 
 #include <stdio.h>
 #include <string.h>
