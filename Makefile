@@ -3,8 +3,8 @@
 #   make run    build, lay out the sample distribution, start the installer
 #   make test   native unit tests, then Windows-side and end-to-end tests under Wine
 #   make dist   the sample distribution folder and its zip under build/windows/dist
-#   make bench  size, start-up, install/uninstall and memory figures against NSIS
-#               and the bare minimum (bench/results.md)
+#   make bench  size, start-up, install/uninstall and memory figures against NSIS,
+#               the bare minimum and a like-for-like floor (bench/results.md)
 #   make fuzz   libFuzzer targets of the parsers, FUZZ_SECONDS each (default 60)
 #   make lint   clang-tidy, cppcheck and clang-format checks
 

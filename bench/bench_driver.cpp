@@ -277,12 +277,42 @@ void deleteTree(const std::string &folder)
     RemoveDirectoryA(folder.c_str());
 }
 
+// Forgets the deletions an uninstall scheduled for the next start of the
+// system (the running setup program cannot delete its own file), so that
+// none of them can hit a later run's install. Prints how many paths were
+// scheduled.
+void clearScheduledDeletions()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    // Pairs of strings: a path and its new name, empty for a deletion.
+    char value[8192];
+    DWORD size = sizeof value - 1;
+    LONG read = RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                                 reinterpret_cast<BYTE *>(value), &size);
+    int scheduled = read == ERROR_MORE_DATA ? -1 : 0;   // -1: too many to count
+    if (read == ERROR_SUCCESS) {
+        value[size] = '\0';
+        for (DWORD i = 0, n = 0; i < size; i += static_cast<DWORD>(strlen(value + i)) + 1, ++n)
+            if (n % 2 == 0 && value[i])
+                ++scheduled;
+    }
+    if (read == ERROR_SUCCESS || read == ERROR_MORE_DATA)
+        RegDeleteValueA(key, "PendingFileRenameOperations");
+    RegCloseKey(key);
+    printf("scheduled=%d\n", scheduled);
+}
+
 // What the benchmark's installs leave: the install folder (both installers
-// use it), the NSIS installer's start-menu folders, the registry value's key.
+// use it), the NSIS installer's start-menu folders, the record's key, the
+// Apps & features entry and the deletions scheduled for the next start.
 // The setup program's own start-menu folder is removed by the host, which
 // knows whether it made c:\windows\start menu itself.
 int clean()
 {
+    clearScheduledDeletions();
     deleteTree("c:\\program files\\Ravenlook");
     const int folders[2] = {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS};
     for (int csidl : folders) {
@@ -294,6 +324,8 @@ int clean()
         RemoveDirectoryA(vendor.c_str());   // only when nothing else is in it
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3");
     printf("cleaned=1\n");
     return 0;
 }
