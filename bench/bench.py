@@ -387,6 +387,7 @@ def measure_driven(samples, mb, dist, start_menu, kind, memory=None):
                 ms - (INSTALL_PAUSES_MS if paused else 0) if ms is not None else None)
     if r.get("mem:install"):
         samples.add(f"hwm-install:{kind}", r["mem:install"][0])
+    samples.add(f"entry:{kind}", number(r, "entry"))
     for step, value in floor_steps().items():
         samples.add(f"step:{kind}:{step}:{mb}", value)
     target = installed_dir()
@@ -630,8 +631,11 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_run
     first_window = ", ".join(
         f"{name} {fmt_stats(s('window:' + key))}"
         for key, name in (("setup", "ours"), ("minimal", "minimal"), ("nsis", "NSIS")))
-    scheduled = ", ".join(f"{name} {fmt(med('scheduled:' + key))}"
-                          for key, name in (("setup", "ours"), ("like", "the floor")))
+    names = (("setup", "ours"), ("like", "the floor"))
+    work = {key: (med(f"scheduled:{key}"), sum(samples.get(f"entry:{key}", [])),
+                  len(samples.get(f"entry:{key}", []))) for key, _ in names}
+    scheduled = ", ".join(f"{name} {fmt(work[key][0])}" for key, name in names)
+    entries = ", ".join(f"{name} {work[key][1]:.0f} of {work[key][2]}" for key, name in names)
     small = f" and of each {mbs[0]} MB install and uninstall" if len(mbs) > 1 else ""
     notes = [
         f"Runs: {runs} of each start-up (after one warm-up round, not counted){small}, "
@@ -658,10 +662,13 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_run
         "cost beyond it. The CopyFileA/DeleteFileA floors are timed inside their process (Wine's "
         "process start excluded); host cp/rm include starting the seven cp processes and "
         "the rm process.",
-        f"Paths each uninstall scheduled for deletion at the next start (median; files that "
-        f"stayed, such as the running Ravenlook_inst.exe, and their folders): {scheduled}. "
-        f"The bench forgets them after each run (PendingFileRenameOperations of its own "
-        f"prefix) and deletes what is left.",
+        f"Like-for-like check: paths each uninstall scheduled for deletion at the next start "
+        f"(median; what stayed, such as the running Ravenlook_inst.exe, and its folders): "
+        f"{scheduled}; installs that wrote the Apps & features entry: {entries}. "
+        + ("The same work." if work["setup"] == work["like"] else
+           "NOT the same work: the like-for-like ratios compare different work.")
+        + " The bench forgets the scheduled deletions after each run "
+        "(PendingFileRenameOperations of its own prefix) and deletes what is left.",
         "Memory: VmHWM of the Linux process running the program, read from /proc while "
         "the completion box (or the window) is up; the process is found by its command "
         "line and a token in its environment. During the uninstall (final box up): "

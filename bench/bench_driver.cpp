@@ -5,7 +5,9 @@
 // terminated (driver::Program does it on destruction).
 //
 //   bench_driver startup KIND EXE CWD     to the window showing the licence
-//   bench_driver install KIND EXE CWD     from "Agree" to the completion box
+//   bench_driver install KIND EXE CWD     from "Agree" to the completion box;
+//                                         then whether the Apps & features
+//                                         entry was written
 //   bench_driver uninstall EXE CWD        from confirming to the final box
 //   bench_driver clean                    removes what the installs made
 //
@@ -37,6 +39,9 @@ const int kSyncTimeoutMs = 15000;
 // Poll often enough to resolve a few milliseconds, seldom enough not to
 // take the CPU from the program measured.
 const int kPollMs = 2;
+
+// The Apps & features entry of the installed application.
+const char kEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3";
 
 template <typename Condition> bool pollUntil(Condition condition, int timeoutMs)
 {
@@ -208,6 +213,14 @@ int install(bool nsis, const std::string &exe, const std::string &cwd)
         return 1;
     }
     printf("install_ms=%.3f\n", end - start);
+    // Whether the install wrote the Apps & features entry: the benchmark
+    // reports whether ours and its floor did the same work.
+    HKEY entry;
+    bool entered = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntryKey, 0, KEY_READ, &entry) ==
+                   ERROR_SUCCESS;
+    if (entered)
+        RegCloseKey(entry);
+    printf("entry=%d\n", entered ? 1 : 0);
     syncWithHost("install", program.pid());
     driver::pressButton(box, IDOK);
     DWORD exitCode = 0;
@@ -324,8 +337,7 @@ int clean()
         RemoveDirectoryA(vendor.c_str());   // only when nothing else is in it
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310");
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE,
-                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntryKey);
     printf("cleaned=1\n");
     return 0;
 }
