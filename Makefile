@@ -5,10 +5,10 @@
 #   make dist   the sample distribution folder and its zip under build/windows/dist;
 #               with SIGN_CERT and SIGN_KEY (and optionally SIGN_TIMESTAMP_URL) the
 #               setup program in it is signed (tools/sign, README "Releasing")
-#   make bench  size, start-up, install/uninstall and memory figures against NSIS
-#               and the bare minimum (bench/results.md)
+#   make bench  size, start-up, install/uninstall and memory figures against NSIS,
+#               the bare minimum and a like-for-like floor (bench/results.md)
 #   make fuzz   libFuzzer targets of the parsers, FUZZ_SECONDS each (default 60)
-#   make lint   clang-tidy, cppcheck and clang-format checks
+#   make lint   clang-tidy, cppcheck, clang-format and include-layering checks
 
 BUILD := build
 JOBS ?= $(shell nproc)

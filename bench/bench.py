@@ -3,14 +3,18 @@
 display and the project's Wine prefix in the environment).
 
 Measures Ravenlook_inst.exe against its limit (the smallest program showing
-the same window, the bare file operations under Wine and on the host) and
-against a peer (an NSIS installer for the same files), prints a table and
-writes it to bench/results.md. Timings are taken by bench_driver.exe inside
-Wine; memory is read from /proc of the Linux process that runs the program.
-Figures only: nothing here fails on a number.
+the same window; the like-for-like floor, which does the install's and the
+uninstall's calls without the pauses and is driven the same way; the bare
+file operations under Wine and on the host) and against a peer (an NSIS
+installer for the same files), at a 1 MB and a large application file;
+prints a table and writes it to bench/results.md (--results). Timings are
+taken by bench_driver.exe inside Wine; memory is read from /proc of the
+Linux process that runs the program. Figures only: nothing here fails on a
+number (--strict fails when a measurement does not complete).
 """
 import argparse
 import datetime
+import json
 import os
 import re
 import secrets
@@ -35,6 +39,10 @@ MINIMAL = OUT / "minimal_window.exe"
 FLOOR = OUT / "floor_files.exe"
 SYNC = OUT / "sync"
 LOGS = OUT / "logs"
+# Where the like-for-like floor writes the times of its steps.
+STEPS = LOGS / "floor-steps.txt"
+# The small install, beside the large one of --big-mb: its fixed cost.
+SMALL_MB = 1
 
 # Distribution name -> installed name, as the setup program copies them.
 FILES = [
@@ -56,6 +64,10 @@ VENDOR_DIR_WIN = r"c:\program files\Ravenlook"
 TOKEN = "RAVENLOOK_BENCH_TOKEN"
 TOKEN_VALUE = secrets.token_hex(8)
 
+# The measurements that did not complete ("label: reason"): with --strict
+# the run fails on any of them; a number never fails it.
+FAILED = []
+
 
 def log(message):
     print(f"bench: {message}", flush=True)
@@ -71,6 +83,7 @@ def wine_env():
     env[TOKEN] = TOKEN_VALUE
     env["RAVENLOOK_STANDIN_EXIT"] = "1"
     env["RAVENLOOK_BENCH_SYNC"] = windows_path(SYNC)
+    env["RAVENLOOK_BENCH_STEPS"] = windows_path(STEPS)
     return env
 
 
@@ -137,10 +150,11 @@ def end_our_processes():
             pass
 
 
-def run_driver(args, timeout, memory_exe=None, label="driver"):
-    """Runs bench_driver.exe under Wine; answers its memory hand-overs by
-    reading the memory of memory_exe. Returns the key=value lines as a dict
-    (with 'mem:<tag>' entries), or a dict with 'error'."""
+def run_driver(args, timeout, memory_exe=None, label="driver", extra_env=None):
+    """Runs bench_driver.exe under Wine (with extra_env added to its
+    environment); answers its memory hand-overs by reading the memory of
+    memory_exe. Returns the key=value lines as a dict (with 'mem:<tag>'
+    entries), or a dict with 'error'."""
     SYNC.mkdir(parents=True, exist_ok=True)
     for stale in SYNC.iterdir():
         stale.unlink()
@@ -149,7 +163,7 @@ def run_driver(args, timeout, memory_exe=None, label="driver"):
     with open(out_file, "w") as out:
         proc = subprocess.Popen(["wine", str(DRIVER)] + args, stdout=out,
                                 stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
-                                env=wine_env(), cwd=OUT)
+                                env={**wine_env(), **(extra_env or {})}, cwd=OUT)
     memory = {}
     deadline = time.monotonic() + timeout
     timed_out = False
@@ -182,6 +196,7 @@ def run_driver(args, timeout, memory_exe=None, label="driver"):
         result.setdefault("error", f"exit code {proc.returncode}")
     if "error" in result:
         log(f"{label}: {result['error']}")
+        FAILED.append(f"{label}: {result['error']}")
         end_our_processes()
     return result
 
@@ -229,8 +244,21 @@ class StartMenu:
 
 
 def clean(start_menu):
-    run_driver(["clean"], 60, label="clean")
+    """Removes what an install left; returns how many paths the uninstall
+    before it had scheduled for deletion at the next start (now forgotten)."""
+    r = run_driver(["clean"], 60, label="clean")
     start_menu.remove_ours()
+    return number(r, "scheduled")
+
+
+def installed_dir():
+    """The host folder of c:\\program files\\Ravenlook\\Ravenlook v1.3, or None."""
+    folder = drive_c()
+    for name in ("program files", "Ravenlook", "Ravenlook v1.3"):
+        folder = child_ignoring_case(folder, name)
+        if folder is None:
+            return None
+    return folder
 
 
 # ---- preparing ---------------------------------------------------------------
@@ -327,55 +355,102 @@ def measure_startup(samples, runs, programs):
             log(f"start-up round {round_no}/{runs} done")
 
 
-def measure_big(samples, runs, dist_big, nsis_big, start_menu):
-    for run in range(1, runs + 1):
-        # The setup program: install, then uninstall the installed copy.
-        clean(start_menu)
-        start_menu.ensure()
-        r = run_driver(["install", "setup", windows_path(dist_big / "Ravenlook_inst.exe"),
-                        windows_path(dist_big)], 400, memory_exe="Ravenlook_inst.exe",
-                       label="install-setup")
-        ms = number(r, "install_ms")
-        samples.add("install:setup", ms - INSTALL_PAUSES_MS if ms is not None else None)
-        if r.get("mem:install"):
-            samples.add("hwm-install:setup", r["mem:install"][0])
-        if ms is not None:
-            installed = INSTALL_DIR_WIN + r"\Ravenlook_inst.exe"
-            r = run_driver(["uninstall", installed, INSTALL_DIR_WIN], 200,
-                           memory_exe="Ravenlook_inst.exe", label="uninstall-setup")
-            ms = number(r, "uninstall_ms")
-            samples.add("uninstall:setup", ms - UNINSTALL_PAUSE_MS if ms is not None else None)
-            if r.get("mem:uninstall"):
-                samples.add("hwm-uninstall:setup", r["mem:uninstall"][0])
-        clean(start_menu)
+def floor_steps():
+    """The like-for-like floor's step times of its last run, {step: ms}."""
+    steps = {}
+    if STEPS.exists():
+        for line in STEPS.read_text(errors="replace").splitlines():
+            key, _, value = line.strip().partition("_ms=")
+            try:
+                steps[key] = float(value)
+            except ValueError:
+                pass
+        STEPS.unlink()
+    return steps
 
-        # The floor under Wine: CopyFileA and DeleteFileA alone.
-        done = subprocess.run(["wine", str(FLOOR), "copy", windows_path(dist_big),
-                               VENDOR_DIR_WIN, INSTALL_DIR_WIN], capture_output=True,
-                              text=True, timeout=300, env=wine_env())
-        m = re.search(r"ms=([\d.]+)", done.stdout)
-        samples.add("install:floor", float(m.group(1)) if m and done.returncode == 0 else None)
-        done = subprocess.run(["wine", str(FLOOR), "delete", INSTALL_DIR_WIN],
-                              capture_output=True, text=True, timeout=300, env=wine_env())
-        m = re.search(r"ms=([\d.]+)", done.stdout)
-        samples.add("uninstall:floor", float(m.group(1)) if m and done.returncode == 0 else None)
+
+def measure_driven(samples, mb, dist, start_menu, kind, memory=None):
+    """One install and uninstall driven by bench_driver.exe, times beyond the
+    pauses the program makes. kind: "setup" for ours (memory: read its
+    process's memory), "like" for the like-for-like floor, "paused" for that
+    floor with the pauses. The floor's uninstall runs, as ours does, from
+    the installed Ravenlook_inst.exe, which is the floor program for that
+    run."""
+    exe = dist / "Ravenlook_inst.exe" if kind == "setup" else FLOOR
+    paused = kind != "like"
+    extra = {"RAVENLOOK_BENCH_PAUSES": "1"} if kind == "paused" else None
+    start_menu.ensure()
+    r = run_driver(["install", "setup", windows_path(exe), windows_path(dist)], 400,
+                   memory_exe=memory, label=f"install-{kind}", extra_env=extra)
+    ms = number(r, "install_ms")
+    samples.add(f"install:{kind}:{mb}",
+                ms - (INSTALL_PAUSES_MS if paused else 0) if ms is not None else None)
+    if r.get("mem:install"):
+        samples.add(f"hwm-install:{kind}", r["mem:install"][0])
+    samples.add(f"entry:{kind}", number(r, "entry"))
+    for step, value in floor_steps().items():
+        samples.add(f"step:{kind}:{step}:{mb}", value)
+    target = installed_dir()
+    if ms is None or target is None:
+        clean(start_menu)
+        return
+    if exe == FLOOR:
+        shutil.copyfile(FLOOR, target / "Ravenlook_inst.exe")
+    r = run_driver(["uninstall", INSTALL_DIR_WIN + r"\Ravenlook_inst.exe", INSTALL_DIR_WIN],
+                   200, memory_exe=memory, label=f"uninstall-{kind}", extra_env=extra)
+    ms = number(r, "uninstall_ms")
+    samples.add(f"uninstall:{kind}:{mb}",
+                ms - (UNINSTALL_PAUSE_MS if paused else 0) if ms is not None else None)
+    for step, value in floor_steps().items():
+        samples.add(f"step:{kind}:{step}:{mb}", value)
+    if r.get("mem:uninstall"):
+        samples.add(f"hwm-uninstall:{kind}", r["mem:uninstall"][0])
+    samples.add(f"scheduled:{kind}", clean(start_menu))
+
+
+def measure_installs(samples, runs, mb, dist, nsis_exe, start_menu, with_memory):
+    """Install and uninstall at one size: ours, the like-for-like floor
+    without and with the pauses, the CopyFileA/DeleteFileA floor, host cp/rm
+    and NSIS. Sample keys end in ":<mb>"."""
+    kinds = ["setup", "like", "paused"]
+    for run in range(1, runs + 1):
+        clean(start_menu)
+        # Ours and the two floors take turns at going first, so that none
+        # always meets the state the one before it leaves behind.
+        turn = (run - 1) % len(kinds)
+        for kind in kinds[turn:] + kinds[:turn]:
+            memory = "Ravenlook_inst.exe" if kind == "setup" and with_memory else None
+            measure_driven(samples, mb, dist, start_menu, kind, memory)
+
+        # CopyFileA and DeleteFileA alone, timed inside their process.
+        for mode, args in (("install", ["copy", windows_path(dist), VENDOR_DIR_WIN,
+                                        INSTALL_DIR_WIN]),
+                           ("uninstall", ["delete", INSTALL_DIR_WIN])):
+            done = subprocess.run(["wine", str(FLOOR)] + args, capture_output=True, text=True,
+                                  timeout=300, env=wine_env())
+            m = re.search(r"ms=([\d.]+)", done.stdout)
+            if not m or done.returncode != 0:
+                FAILED.append(f"floor_files {args[0]}: exit code {done.returncode}")
+            samples.add(f"{mode}:floor:{mb}",
+                        float(m.group(1)) if m and done.returncode == 0 else None)
         clean(start_menu)
 
         # The host: cp and rm of the same files, same file system.
         host_vendor = OUT / "host-copy" / "Ravenlook"
         shutil.rmtree(host_vendor, ignore_errors=True)
-        samples.add("install:host", host_copy(dist_big, host_vendor))
-        samples.add("uninstall:host", host_remove(host_vendor))
+        samples.add(f"install:host:{mb}", host_copy(dist, host_vendor))
+        samples.add(f"uninstall:host:{mb}", host_remove(host_vendor))
         shutil.rmtree(OUT / "host-copy", ignore_errors=True)
 
         # The peer: NSIS from its "I Agree" to its completion box.
-        r = run_driver(["install", "nsis", windows_path(nsis_big), windows_path(nsis_big.parent)],
-                       400, memory_exe=nsis_big.name, label="install-nsis")
-        samples.add("install:nsis", number(r, "install_ms"))
+        r = run_driver(["install", "nsis", windows_path(nsis_exe), windows_path(nsis_exe.parent)],
+                       400, memory_exe=nsis_exe.name if with_memory else None,
+                       label="install-nsis")
+        samples.add(f"install:nsis:{mb}", number(r, "install_ms"))
         if r.get("mem:install"):
             samples.add("hwm-install:nsis", r["mem:install"][0])
         clean(start_menu)
-        log(f"install/uninstall round {run}/{runs} done")
+        log(f"{mb} MB install/uninstall round {run}/{runs} done")
 
 
 # ---- the table ---------------------------------------------------------------
@@ -410,11 +485,84 @@ def median_of(s):
     return s[1] if s else None
 
 
-def build_table(sizes, nsis_parts, nsis_empty_parts, samples, big_mb, runs, big_runs):
+def min_of(s):
+    return s[0] if s else None
+
+
+def like_ratio(ours, floor):
+    """Ours / the like-for-like floor: of the medians, and of the minima."""
+    return (f"{ratio(median_of(ours), median_of(floor))} like for like "
+            f"({ratio(min_of(ours), min_of(floor))} of minima)")
+
+
+def floor_split(samples, what, mb, names):
+    """The like-for-like floor's install or uninstall at one size: the
+    medians of its steps (in the order of names), and the rest of the
+    driver's time, the box and the hand-over."""
+    timed = [median_of(stats(samples, f"step:like:{name}:{mb}")) for name in names]
+    total = median_of(stats(samples, f"{what}:like:{mb}"))
+    box = total - sum(timed) if total is not None and None not in timed else None
+    return timed, box
+
+
+def split_line(samples, mbs):
+    """Where the install's time goes: the like-for-like floor's own step
+    times, and the rest of the driver's time (the box and the hand-over)."""
+    parts = []
+    for mb in mbs:
+        timed, box = floor_split(samples, "install", mb, ("probes", "copies", "links", "record"))
+        rest = timed[3] + box if box is not None else None
+        parts.append(
+            f"{mb} MB: links {fmt(timed[2], 'ms', 1)}, copies {fmt(timed[1], 'ms', 1)}, "
+            f"probes and folders {fmt(timed[0], 'ms', 1)}, record + entry + box "
+            f"{fmt(rest, 'ms', 1)} (record and entry {fmt(timed[3], 'ms', 1)}, box and "
+            f"hand-over {fmt(box, 'ms', 1)})")
+    return ("Split of the install (the like-for-like floor's steps, each timed inside it, "
+            "medians; the box and hand-over are the driver's time less the timed steps): "
+            + "; ".join(parts) + ".")
+
+
+def goal_line(samples, mbs):
+    """Ours against the goal, within 1.1x of the like-for-like floor; how
+    much of what ours takes beyond the floor the pauses cost by themselves
+    (the floor with the pauses less the floor), and the rest."""
+    med = lambda key: median_of(stats(samples, key))
+    parts = []
+    for what in ("install", "uninstall"):
+        for mb in mbs:
+            ours, like, paused = (med(f"{what}:{kind}:{mb}") for kind in ("setup", "like", "paused"))
+            if ours is None or like is None or like <= 0:
+                parts.append(f"{what} {mb} MB n/a")
+                continue
+            verdict = "within" if ours / like <= 1.1 else "above"
+            pauses = paused - like if paused is not None else None
+            rest = ours - paused if paused is not None else None
+            parts.append(f"{what} {mb} MB {ratio(ours, like)}, {verdict} (ours less the floor "
+                         f"{fmt(ours - like, 'ms', 1)}: the pauses' own cost "
+                         f"{fmt(pauses, 'ms', 1)}, ours beyond the floor with the pauses "
+                         f"{fmt(rest, 'ms', 1)})")
+    return ("Goal: the install and the uninstall beyond the pauses within 1.1x of the "
+            "like-for-like floor (medians): " + "; ".join(parts) + ".")
+
+
+def uninstall_split_line(samples, mbs):
+    parts = []
+    for mb in mbs:
+        timed, box = floor_split(samples, "uninstall", mb, ("shortcuts", "read", "files", "keys"))
+        parts.append(
+            f"{mb} MB: shortcut folder {fmt(timed[0], 'ms', 1)}, record and system folder "
+            f"{fmt(timed[1], 'ms', 1)}, install folder (deletes, scheduled deletions) "
+            f"{fmt(timed[2], 'ms', 1)}, keys {fmt(timed[3], 'ms', 1)}, box and hand-over "
+            f"{fmt(box, 'ms', 1)}")
+    return "Split of the floor's uninstall (medians): " + "; ".join(parts) + "."
+
+
+def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_runs):
     ours_size, minimal_size, nsis_size, nsis_empty = sizes
     nsis_payload = nsis_parts.get("data", (None,))[0]
     nsis_overhead_calc = nsis_size - nsis_payload if nsis_payload is not None else None
     s = lambda k: stats(samples, k)
+    med = lambda k: median_of(s(k))
     rows = []
     rows.append(("Size of the program (bytes)", fmt(ours_size),
                  f"{fmt(minimal_size)} (minimal window)",
@@ -426,28 +574,43 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, big_mb, runs, big_
     rows.append(("Start-up: process start to licence text shown (min / median)",
                  fmt_stats(s("startup:setup")), fmt_stats(s("startup:minimal")),
                  fmt_stats(s("startup:nsis")),
-                 ratio(median_of(s("startup:setup")), median_of(s("startup:minimal"))),
-                 ratio(median_of(s("startup:setup")), median_of(s("startup:nsis")))))
-    rows.append((f"Install, {big_mb} MB application: Agree to completion box beyond "
-                 f"the 4 x 1 s pauses (min / median)",
-                 fmt_stats(s("install:setup")),
-                 f"{fmt_stats(s('install:floor'))} CopyFileA under Wine; "
-                 f"{fmt_stats(s('install:host'))} host cp",
-                 f"{fmt_stats(s('install:nsis'))} (I Agree to completion box; no pauses)",
-                 f"{ratio(median_of(s('install:setup')), median_of(s('install:floor')))} "
-                 f"(CopyFileA), "
-                 f"{ratio(median_of(s('install:setup')), median_of(s('install:host')))} (cp)",
-                 ratio(median_of(s("install:setup")), median_of(s("install:nsis")))))
-    rows.append(("Uninstall: OK to final box beyond the 2 s pause (min / median)",
-                 fmt_stats(s("uninstall:setup"), digits=1),
-                 f"{fmt_stats(s('uninstall:floor'), digits=1)} DeleteFileA under Wine; "
-                 f"{fmt_stats(s('uninstall:host'), digits=1)} host rm",
-                 "not measured (the NSIS script has no uninstaller of its own)",
-                 f"{ratio(median_of(s('uninstall:setup')), median_of(s('uninstall:floor')))} "
-                 f"(DeleteFileA), "
-                 f"{ratio(median_of(s('uninstall:setup')), median_of(s('uninstall:host')))} (rm)",
-                 "n/a"))
-    rows.append(("Peak resident memory (VmHWM) during the install (min / median)",
+                 ratio(med("startup:setup"), med("startup:minimal")),
+                 ratio(med("startup:setup"), med("startup:nsis"))))
+    for mb in mbs:
+        rows.append((f"Install, {mb} MB application: Agree to completion box beyond "
+                     f"the 4 x 1 s pauses (min / median)",
+                     fmt_stats(s(f"install:setup:{mb}")),
+                     f"{fmt_stats(s(f'install:like:{mb}'))} like-for-like floor; "
+                     f"{fmt_stats(s(f'install:paused:{mb}'))} the same with the pauses; "
+                     f"{fmt_stats(s(f'install:floor:{mb}'))} CopyFileA alone; "
+                     f"{fmt_stats(s(f'install:host:{mb}'))} host cp",
+                     f"{fmt_stats(s(f'install:nsis:{mb}'))} (I Agree to completion box; "
+                     f"no pauses)",
+                     f"{like_ratio(s(f'install:setup:{mb}'), s(f'install:like:{mb}'))}; "
+                     f"{ratio(med(f'install:setup:{mb}'), med(f'install:paused:{mb}'))} "
+                     f"with the pauses; "
+                     f"{ratio(med(f'install:setup:{mb}'), med(f'install:floor:{mb}'))} "
+                     f"CopyFileA, "
+                     f"{ratio(med(f'install:setup:{mb}'), med(f'install:host:{mb}'))} cp",
+                     ratio(med(f"install:setup:{mb}"), med(f"install:nsis:{mb}"))))
+    for mb in mbs:
+        rows.append((f"Uninstall, {mb} MB application: OK to final box beyond the 2 s pause "
+                     f"(min / median)",
+                     fmt_stats(s(f"uninstall:setup:{mb}"), digits=1),
+                     f"{fmt_stats(s(f'uninstall:like:{mb}'), digits=1)} like-for-like floor; "
+                     f"{fmt_stats(s(f'uninstall:paused:{mb}'), digits=1)} the same with the "
+                     f"pause; "
+                     f"{fmt_stats(s(f'uninstall:floor:{mb}'), digits=1)} DeleteFileA alone; "
+                     f"{fmt_stats(s(f'uninstall:host:{mb}'), digits=1)} host rm",
+                     "not measured (the NSIS script has no uninstaller of its own)",
+                     f"{like_ratio(s(f'uninstall:setup:{mb}'), s(f'uninstall:like:{mb}'))}; "
+                     f"{ratio(med(f'uninstall:setup:{mb}'), med(f'uninstall:paused:{mb}'))} "
+                     f"with the pause; "
+                     f"{ratio(med(f'uninstall:setup:{mb}'), med(f'uninstall:floor:{mb}'))} "
+                     f"DeleteFileA, "
+                     f"{ratio(med(f'uninstall:setup:{mb}'), med(f'uninstall:host:{mb}'))} rm",
+                     "n/a"))
+    rows.append((f"Peak resident memory (VmHWM) during the {mbs[-1]} MB install (min / median)",
                  fmt_stats(s("hwm-install:setup"), "kB"),
                  f"{fmt_stats(s('hwm-idle:minimal'), 'kB')} (minimal window shown)",
                  f"{fmt_stats(s('hwm-install:nsis'), 'kB')} (NSIS install)",
@@ -468,18 +631,44 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, big_mb, runs, big_
     first_window = ", ".join(
         f"{name} {fmt_stats(s('window:' + key))}"
         for key, name in (("setup", "ours"), ("minimal", "minimal"), ("nsis", "NSIS")))
+    names = (("setup", "ours"), ("like", "the floor"))
+    work = {key: (med(f"scheduled:{key}"), sum(samples.get(f"entry:{key}", [])),
+                  len(samples.get(f"entry:{key}", []))) for key, _ in names}
+    scheduled = ", ".join(f"{name} {fmt(work[key][0])}" for key, name in names)
+    entries = ", ".join(f"{name} {work[key][1]:.0f} of {work[key][2]}" for key, name in names)
+    small = f" and of each {mbs[0]} MB install and uninstall" if len(mbs) > 1 else ""
     notes = [
-        f"Runs: {runs} of each start-up (after one warm-up round, not counted), "
-        f"{big_runs} of each {big_mb} MB install and uninstall. Ratios are of medians.",
+        f"Runs: {runs} of each start-up (after one warm-up round, not counted){small}, "
+        f"{big_runs} of each {mbs[-1]} MB install and uninstall. Ratios are of medians unless "
+        f"they say otherwise.",
+        goal_line(samples, mbs),
+        split_line(samples, mbs),
+        uninstall_split_line(samples, mbs),
         "Start-up ends when the window is visible and its licence control's text is "
         "non-empty (WM_GETTEXTLENGTH); for NSIS the RichEdit control of its licence page. "
         f"First visible window: {first_window}.",
         "Install and uninstall times are measured by a driver inside Wine from posting the "
-        "button's WM_COMMAND to the box appearing (polled every 2 ms); the setup program "
-        "also writes the four shortcuts (c:\\windows\\start menu\\programs is made for the "
-        "run) and the registry value. The CopyFileA/DeleteFileA floors are timed inside "
-        "their process (Wine's process start excluded); host cp/rm include starting the "
-        "seven cp processes and the rm process.",
+        "button's WM_COMMAND (for the uninstall: pressing the confirmation's OK) to the box "
+        "appearing (polled every 2 ms); the setup program also writes the four shortcuts "
+        "(c:\\windows\\start menu\\programs is made for the run) and the registry value. "
+        "The like-for-like floor (bench/floor_files.cpp without arguments) is a bare window "
+        "driven the same way that does the same calls without the pauses: the folder probes "
+        "and folders, the seven CopyFileA, four IShellLinkA saves with COM initialised "
+        "around each, the record, the Apps & features entry and the box; for the uninstall "
+        "the probes, the emptying and removal of both folders, the deletions scheduled for "
+        "what stays, the keys and the box, run, as ours is, from the installed "
+        "Ravenlook_inst.exe (the floor program for that run). \"The same with the pauses\" "
+        "is that floor sleeping where ours pauses, less the pauses' length: what the pauses "
+        "cost beyond it. The CopyFileA/DeleteFileA floors are timed inside their process (Wine's "
+        "process start excluded); host cp/rm include starting the seven cp processes and "
+        "the rm process.",
+        f"Like-for-like check: paths each uninstall scheduled for deletion at the next start "
+        f"(median; what stayed, such as the running Ravenlook_inst.exe, and its folders): "
+        f"{scheduled}; installs that wrote the Apps & features entry: {entries}. "
+        + ("The same work." if work["setup"] == work["like"] else
+           "NOT the same work: the like-for-like ratios compare different work.")
+        + " The bench forgets the scheduled deletions after each run "
+        "(PendingFileRenameOperations of its own prefix) and deletes what is left.",
         "Memory: VmHWM of the Linux process running the program, read from /proc while "
         "the completion box (or the window) is up; the process is found by its command "
         "line and a token in its environment. During the uninstall (final box up): "
@@ -520,9 +709,13 @@ def machine_description():
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--big-runs", type=int, default=3)
+    parser.add_argument("--runs", type=int, default=10)
+    parser.add_argument("--big-runs", type=int, default=5)
     parser.add_argument("--big-mb", type=int, default=200)
+    parser.add_argument("--results", default=str(RESULTS),
+                        help="the Markdown file the table is written to")
+    parser.add_argument("--strict", action="store_true",
+                        help="fail when a measurement did not complete")
     args = parser.parse_args()
 
     for needed in (SETUP, DIST / "LICENSE.txt", DRIVER, MINIMAL, FLOOR):
@@ -536,11 +729,17 @@ def main():
     nsis_empty = nsis_dir / "Ravenlook-nsis-nofiles.exe"
     nsis_parts = build_nsis(DIST, nsis_small)
     nsis_empty_parts = build_nsis(DIST, nsis_empty, no_files=True)
-    dist_big = big_distribution(args.big_mb)
-    nsis_big = nsis_dir / f"Ravenlook-nsis-{args.big_mb}mb.exe"
-    if not nsis_big.exists() or nsis_big.stat().st_mtime < (dist_big / "Ravenlook.000").stat().st_mtime:
-        log(f"building the {args.big_mb} MB NSIS installer")
-        build_nsis(dist_big, nsis_big)
+    # The install sizes: the small one with --runs, the large one with --big-runs.
+    mbs = sorted({SMALL_MB, args.big_mb})
+    points = []
+    for mb in mbs:
+        dist = big_distribution(mb)
+        nsis_exe = nsis_dir / f"Ravenlook-nsis-{mb}mb.exe"
+        if not nsis_exe.exists() or nsis_exe.stat().st_mtime < (dist / "Ravenlook.000").stat().st_mtime:
+            log(f"building the {mb} MB NSIS installer")
+            build_nsis(dist, nsis_exe)
+        runs = args.big_runs if mb == mbs[-1] else args.runs
+        points.append((mb, dist, nsis_exe, runs))
 
     sizes = (SETUP.stat().st_size, MINIMAL.stat().st_size, nsis_small.stat().st_size,
              nsis_empty.stat().st_size)
@@ -554,14 +753,17 @@ def main():
             ("minimal", "setup", MINIMAL, DIST),
             ("nsis", "nsis", nsis_small, nsis_dir),
         ])
-        log(f"install and uninstall with a {args.big_mb} MB application: "
-            f"{args.big_runs} runs each")
-        measure_big(samples, args.big_runs, dist_big, nsis_big, start_menu)
+        for mb, dist, nsis_exe, runs in points:
+            log(f"install and uninstall with a {mb} MB application: {runs} runs each")
+            measure_installs(samples, runs, mb, dist, nsis_exe, start_menu,
+                             with_memory=mb == mbs[-1])
     finally:
         clean(start_menu)
         end_our_processes()
 
-    lines, notes = build_table(sizes, nsis_parts, nsis_empty_parts, samples, args.big_mb,
+    LOGS.mkdir(parents=True, exist_ok=True)
+    (LOGS / "samples.json").write_text(json.dumps(samples, indent=1, sort_keys=True))
+    lines, notes = build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs,
                                args.runs, args.big_runs)
     print()
     print("\n".join(lines))
@@ -576,8 +778,14 @@ def main():
             "Machine:", ""]
     text += [f"- {line}" for line in machine_description()]
     text += ["", *lines, "", *[f"- {note}" for note in notes], ""]
-    RESULTS.write_text("\n".join(text))
-    log(f"written {RESULTS.relative_to(ROOT)}")
+    results = Path(args.results)
+    results.parent.mkdir(parents=True, exist_ok=True)
+    results.write_text("\n".join(text))
+    log(f"written {args.results}")
+    if FAILED:
+        log(f"{len(FAILED)} measurements did not complete: " + "; ".join(FAILED))
+        if args.strict:
+            sys.exit(1)
 
 
 if __name__ == "__main__":

@@ -5,7 +5,9 @@
 // terminated (driver::Program does it on destruction).
 //
 //   bench_driver startup KIND EXE CWD     to the window showing the licence
-//   bench_driver install KIND EXE CWD     from "Agree" to the completion box
+//   bench_driver install KIND EXE CWD     from "Agree" to the completion box;
+//                                         then whether the Apps & features
+//                                         entry was written
 //   bench_driver uninstall EXE CWD        from confirming to the final box
 //   bench_driver clean                    removes what the installs made
 //
@@ -37,6 +39,9 @@ const int kSyncTimeoutMs = 15000;
 // Poll often enough to resolve a few milliseconds, seldom enough not to
 // take the CPU from the program measured.
 const int kPollMs = 2;
+
+// The Apps & features entry of the installed application.
+const char kEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3";
 
 template <typename Condition> bool pollUntil(Condition condition, int timeoutMs)
 {
@@ -208,6 +213,14 @@ int install(bool nsis, const std::string &exe, const std::string &cwd)
         return 1;
     }
     printf("install_ms=%.3f\n", end - start);
+    // Whether the install wrote the Apps & features entry: the benchmark
+    // reports whether ours and its floor did the same work.
+    HKEY entry;
+    bool entered = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntryKey, 0, KEY_READ, &entry) ==
+                   ERROR_SUCCESS;
+    if (entered)
+        RegCloseKey(entry);
+    printf("entry=%d\n", entered ? 1 : 0);
     syncWithHost("install", program.pid());
     driver::pressButton(box, IDOK);
     DWORD exitCode = 0;
@@ -277,12 +290,42 @@ void deleteTree(const std::string &folder)
     RemoveDirectoryA(folder.c_str());
 }
 
+// Forgets the deletions an uninstall scheduled for the next start of the
+// system (the running setup program cannot delete its own file), so that
+// none of them can hit a later run's install. Prints how many paths were
+// scheduled.
+void clearScheduledDeletions()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    // Pairs of strings: a path and its new name, empty for a deletion.
+    char value[8192];
+    DWORD size = sizeof value - 1;
+    LONG read = RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                                 reinterpret_cast<BYTE *>(value), &size);
+    int scheduled = read == ERROR_MORE_DATA ? -1 : 0;   // -1: too many to count
+    if (read == ERROR_SUCCESS) {
+        value[size] = '\0';
+        for (DWORD i = 0, n = 0; i < size; i += static_cast<DWORD>(strlen(value + i)) + 1, ++n)
+            if (n % 2 == 0 && value[i])
+                ++scheduled;
+    }
+    if (read == ERROR_SUCCESS || read == ERROR_MORE_DATA)
+        RegDeleteValueA(key, "PendingFileRenameOperations");
+    RegCloseKey(key);
+    printf("scheduled=%d\n", scheduled);
+}
+
 // What the benchmark's installs leave: the install folder (both installers
-// use it), the NSIS installer's start-menu folders, the registry value's key.
+// use it), the NSIS installer's start-menu folders, the record's key, the
+// Apps & features entry and the deletions scheduled for the next start.
 // The setup program's own start-menu folder is removed by the host, which
 // knows whether it made c:\windows\start menu itself.
 int clean()
 {
+    clearScheduledDeletions();
     deleteTree("c:\\program files\\Ravenlook");
     const int folders[2] = {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS};
     for (int csidl : folders) {
@@ -294,6 +337,7 @@ int clean()
         RemoveDirectoryA(vendor.c_str());   // only when nothing else is in it
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntryKey);
     printf("cleaned=1\n");
     return 0;
 }

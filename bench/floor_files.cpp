@@ -1,38 +1,479 @@
-// The floor of the install and uninstall figures under Wine: only the file
-// work of the setup program, timed inside the process so that Wine's process
-// start is not counted.
+// The floors of the install and uninstall figures under Wine.
+//
 //   floor_files copy SOURCE_DIR VENDOR_DIR VERSION_DIR
 //       creates the two folders and copies the seven files from SOURCE_DIR
 //       (the current directory, names relative as the setup program uses them)
 //   floor_files delete VERSION_DIR
 //       deletes the seven installed files and removes VERSION_DIR
-// Prints "ms=<elapsed milliseconds>" and "failures=<count>".
-#include "bench_clock.h"
+//   Both print "ms=<elapsed milliseconds>" and "failures=<count>", timed
+//   inside the process: the file work alone.
+//
+//   floor_files [-u]
+//       the like-for-like floor: a bare window of the setup window's class
+//       with its "Agree" button (504) and its "Uninstall > Go..." command
+//       (9003) as a second button, driven by bench_driver.exe as the setup
+//       program is. 504 does the install's work without its pauses: the
+//       same probes, folders, copies, links (COM initialised around each, as
+//       the setup program does), record, Apps & features entry and
+//       completion box. 9003 asks the same confirmation, then does the
+//       uninstall's work without its pause and shows the final box. Each step
+//       is timed; when RAVENLOOK_BENCH_STEPS names a file, the times go there
+//       as "<step>_ms=<milliseconds>" lines once the box is closed, so that
+//       writing them is not part of the time the driver takes. With
+//       RAVENLOOK_BENCH_PAUSES set it also sleeps where the setup program
+//       pauses (four 1000 ms, one 2000 ms), outside the timed steps: what
+//       the pauses cost beyond their length.
+//
+// The folder candidates, file rows and record encoding are the setup
+// program's own tables. The Windows calls are written out plainly here and
+// not taken from the setup program's helpers, so that whatever those add
+// to the same calls shows as a difference.
 #include <windows.h>
 
+#include "../engine/tables.h"
+#include "../record/record_codec.h"
+#include "bench_clock.h"
+
+#include <objbase.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
 namespace {
 
-// Distribution name, installed name: the setup program's seven files.
-const char *const kFiles[7][2] = {
-    {"LICENSE.txt", "LICENSE.txt"},          {"Ravenlook.001", "Ravenlook.ico"},
-    {"Ravenlook.002", "Ravenlook.cfg"},      {"README.html", "README.html"},
-    {"Ravenlook.000", "Ravenlook.exe"},      {"Ravenlook.003", "Ravenlook_insp.exe"},
-    {"Ravenlook.004", "Ravenlook_inst.exe"},
-};
+const char kCaption[] = "Ravenlook Install";
+const char kUninstallWarning[] =
+    "ATTENTION: Videos saved in the installation directory will be removed.\n"
+    "\t\tDo you really want to continue?";
+const char kRecordKey[] = "Win310";
+const char kRecordPath[] = "SOFTWARE\\Win310";
+const char kEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3";
 
-void joinPath(char *out, const char *folder, const char *name)
+enum { ID_AGREE = 504, ID_UNINSTALL = 9003, ID_TEXT = 512 };
+
+// ---- the steps' times ------------------------------------------------------
+
+// The current run's steps: their names and milliseconds.
+enum { STEP_COUNT = 4 };
+const char *const *g_stepNames;
+double g_stepMs[STEP_COUNT];
+
+void startSteps(const char *const names[STEP_COUNT])
 {
-    _snprintf(out, MAX_PATH - 1, "%s\\%s", folder, name);
+    g_stepNames = names;
+    for (double &ms : g_stepMs)
+        ms = 0;
+}
+
+// Adds the time since start to a step; returns the time now, the next start.
+double addStep(int step, double start)
+{
+    double now = nowMs();
+    g_stepMs[step] += now - start;
+    return now;
+}
+
+void writeSteps()
+{
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("RAVENLOOK_BENCH_STEPS", path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    for (int i = 0; i < STEP_COUNT; ++i) {
+        char line[64];
+        int n = _snprintf(line, sizeof line - 1, "%s_ms=%.3f\n", g_stepNames[i], g_stepMs[i]);
+        DWORD written;
+        if (n > 0)
+            WriteFile(file, line, static_cast<DWORD>(n), &written, nullptr);
+    }
+    CloseHandle(file);
+}
+
+// Sleeps where the setup program pauses, when asked to; returns the time
+// after it, the start of the next step.
+double pause(DWORD ms)
+{
+    char value[8];
+    if (GetEnvironmentVariableA("RAVENLOOK_BENCH_PAUSES", value, sizeof value))
+        Sleep(ms);
+    return nowMs();
+}
+
+// ---- paths and folders -----------------------------------------------------
+
+// out = path, cut at MAX_PATH - 1 bytes.
+void copyPath(char *out, const char *path)
+{
+    _snprintf(out, MAX_PATH - 1, "%s", path);
     out[MAX_PATH - 1] = '\0';
+}
+
+// out = folder + "\" + name; false when it does not fit.
+bool joinPath(char *out, const char *folder, const char *name)
+{
+    int n = _snprintf(out, MAX_PATH - 1, "%s\\%s", folder, name);
+    out[MAX_PATH - 1] = '\0';
+    return n >= 0 && n < MAX_PATH - 1;
+}
+
+// The first candidate SearchPathA finds under "c:\", into path.
+bool probe(const char *const *candidates, int count, char *path)
+{
+    for (int i = 0; i < count; ++i) {
+        char *filePart = nullptr;
+        DWORD length = SearchPathA(kProbeRoot, candidates[i], nullptr, MAX_PATH - 1, path,
+                                   &filePart);
+        if (length > 0 && length < MAX_PATH - 1)
+            return true;
+    }
+    return false;
+}
+
+// folder\Ravenlook into vendor and folder\Ravenlook\Ravenlook v1.3 into
+// folder; false when they do not fit.
+bool versionFolder(char *folder, char *vendor)
+{
+    return joinPath(vendor, folder, kVendorFolder) && joinPath(folder, vendor, kVersionFolder);
+}
+
+// Both folders made (an existing one is kept as it is); the version
+// folder's path into folder.
+bool makeVersionFolder(char *folder)
+{
+    char vendor[MAX_PATH];
+    if (!versionFolder(folder, vendor))
+        return false;
+    CreateDirectoryA(vendor, nullptr);
+    CreateDirectoryA(folder, nullptr);
+    return true;
+}
+
+// Deletes the plain files directly in the folder, entered as the current
+// directory, which is restored afterwards.
+void emptyFolder(const char *folder)
+{
+    char saved[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(sizeof saved, saved);
+    bool restore = length > 0 && length < sizeof saved;
+    if (!SetCurrentDirectoryA(folder))
+        return;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA("*.*", &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (strcmp(entry.cFileName, ".") != 0 && strcmp(entry.cFileName, "..") != 0)
+                DeleteFileA(entry.cFileName);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    if (restore)
+        SetCurrentDirectoryA(saved);
+}
+
+// The folder's parent: the path up to its last backslash.
+void parentOf(char *out, const char *folder)
+{
+    copyPath(out, folder);
+    char *cut = strrchr(out, '\\');
+    if (cut)
+        *cut = '\0';
+}
+
+// ---- the install -----------------------------------------------------------
+
+enum { STEP_PROBES, STEP_COPIES, STEP_LINKS, STEP_RECORD };
+const char *const kInstallSteps[STEP_COUNT] = {"probes", "copies", "links", "record"};
+
+// One shortcut through the shell's link object, COM initialised around it.
+void writeLink(const ShortcutRow &row, const char *folder, const char *installDir,
+               const char *target)
+{
+    char linkFile[MAX_PATH];
+    WCHAR widePath[MAX_PATH];
+    if (!joinPath(linkFile, folder, row.linkFile) ||
+        !MultiByteToWideChar(CP_ACP, 0, linkFile, -1, widePath, MAX_PATH))
+        return;
+    HRESULT init = CoInitialize(nullptr);
+    if (init != S_OK) {
+        if (SUCCEEDED(init))
+            CoUninitialize();
+        return;
+    }
+    IShellLinkA *link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&link)))) {
+        link->SetPath(target);
+        link->SetDescription("");
+        link->SetWorkingDirectory(installDir);
+        char icon[MAX_PATH];
+        if (row.withIcon && joinPath(icon, installDir, kIconFile))
+            link->SetIconLocation(icon, 0);
+        if (row.arguments[0])
+            link->SetArguments(row.arguments);
+        IPersistFile *persist = nullptr;
+        if (SUCCEEDED(
+                link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&persist)))) {
+            persist->Save(widePath, TRUE);
+            persist->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+}
+
+// HKLM\SOFTWARE\Win310, value "003": the encoded install directory.
+void writeRecord(const char *installDir)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "WINRV130");
+    HKEY software;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS, &software) !=
+        ERROR_SUCCESS)
+        return;
+    HKEY key;
+    DWORD disposition = 0;
+    char className[] = "WinCL310";
+    if (RegCreateKeyExA(software, kRecordKey, 0, className, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &key, &disposition) == ERROR_SUCCESS) {
+        unsigned char encoded[RECORD_ENCODE_CAPACITY];
+        size_t length = encodeInstallPath(installDir, encoded, sizeof encoded);
+        if (length)
+            RegSetValueExA(key, "003", 0, REG_SZ, encoded, static_cast<DWORD>(length));
+        RegCloseKey(key);
+    }
+    RegCloseKey(software);
+}
+
+void setText(HKEY key, const char *name, const char *text)
+{
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                   static_cast<DWORD>(strlen(text) + 1));
+}
+
+void setNumber(HKEY key, const char *name, DWORD number)
+{
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
+}
+
+// The Apps & features entry, with the installed files' size in KB.
+void writeEntry(const char *installDir)
+{
+    ULONGLONG bytes = 0;
+    for (const InstallFileRow &row : kInstallFiles) {
+        char path[MAX_PATH];
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (joinPath(path, installDir, row.destination) &&
+            GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+            bytes += (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    char icon[MAX_PATH];
+    char command[MAX_PATH];
+    joinPath(icon, installDir, kIconFile);
+    _snprintf(command, sizeof command - 1, "\"%s\\Ravenlook_inst.exe\" -u", installDir);
+    command[sizeof command - 1] = '\0';
+
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEntryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    setText(key, "DisplayName", "Ravenlook 1.3");
+    setText(key, "DisplayVersion", "1.3");
+    setText(key, "Publisher", "Ravenlook Team");
+    setText(key, "InstallLocation", installDir);
+    setText(key, "DisplayIcon", icon);
+    setText(key, "UninstallString", command);
+    setNumber(key, "NoModify", 1);
+    setNumber(key, "NoRepair", 1);
+    setNumber(key, "EstimatedSize", static_cast<DWORD>((bytes + 1023) / 1024));
+    RegCloseKey(key);
+}
+
+void install(HWND window)
+{
+    startSteps(kInstallSteps);
+    double at = pause(1000);
+    char installDir[MAX_PATH];
+    char linkFolder[MAX_PATH];
+    if (!probe(kProgramFilesCandidates, PROGRAM_FILES_CANDIDATE_COUNT, installDir))
+        copyPath(installDir, kNoProgramFilesFolder);
+    bool built = makeVersionFolder(installDir);
+    addStep(STEP_PROBES, at);
+    at = pause(1000);
+    bool linked = probe(kStartMenuCandidates, START_MENU_CANDIDATE_COUNT, linkFolder) &&
+                  makeVersionFolder(linkFolder);
+    addStep(STEP_PROBES, at);
+    at = pause(1000);
+
+    for (const InstallFileRow &row : kInstallFiles) {
+        char target[MAX_PATH];
+        if (!built || !joinPath(target, installDir, row.destination))
+            continue;
+        bool copied = CopyFileA(row.source, target, FALSE) != 0;
+        at = addStep(STEP_COPIES, at);
+        if (copied && linked && row.shortcut) {
+            writeLink(*row.shortcut, linkFolder, installDir, target);
+            at = addStep(STEP_LINKS, at);
+        }
+    }
+
+    at = pause(1000);
+    writeRecord(installDir);
+    writeEntry(installDir);
+    addStep(STEP_RECORD, at);
+
+    char completion[MAX_PATH + 32];
+    _snprintf(completion, sizeof completion - 1, "Installation completed!\nDir: %s", installDir);
+    completion[sizeof completion - 1] = '\0';
+    MessageBoxA(window, completion, kCaption, MB_OK);
+    writeSteps();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// ---- the uninstall ---------------------------------------------------------
+
+enum { STEP_SHORTCUTS, STEP_READ, STEP_FILES, STEP_KEYS };
+const char *const kUninstallSteps[STEP_COUNT] = {"shortcuts", "read", "files", "keys"};
+
+// The install directory from the record; false when it cannot be read.
+bool readRecord(char *installDir)
+{
+    HKEY software;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS, &software) !=
+        ERROR_SUCCESS)
+        return false;
+    HKEY key;
+    DWORD size = MAX_PATH - 1;
+    bool read = false;
+    if (RegOpenKeyExA(software, kRecordKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        read = RegQueryValueExA(key, "003", nullptr, nullptr, reinterpret_cast<BYTE *>(installDir),
+                                &size) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    RegCloseKey(software);
+    if (read)
+        decodeInstallPath(installDir, size);
+    return read;
+}
+
+// Empties and removes the install directory; what stays (the running copy
+// of the setup program) is deleted at the next start of the system, and
+// so are the directory and its parent.
+void removeInstallDir(const char *installDir)
+{
+    char vendor[MAX_PATH];
+    parentOf(vendor, installDir);
+    emptyFolder(installDir);
+    RemoveDirectoryA(installDir);
+    for (const InstallFileRow &row : kInstallFiles) {
+        char path[MAX_PATH];
+        if (joinPath(path, installDir, row.destination) &&
+            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+    if (GetFileAttributesA(installDir) != INVALID_FILE_ATTRIBUTES) {
+        MoveFileExA(installDir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        MoveFileExA(vendor, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    } else {
+        RemoveDirectoryA(vendor);
+    }
+}
+
+void uninstall(HWND window)
+{
+    if (MessageBoxA(window, kUninstallWarning, kCaption, MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
+        return;
+    startSteps(kUninstallSteps);
+    double at = pause(2000);
+    char linkFolder[MAX_PATH];
+    char vendor[MAX_PATH];
+    if (probe(kStartMenuCandidates, START_MENU_CANDIDATE_COUNT, linkFolder) &&
+        versionFolder(linkFolder, vendor)) {
+        emptyFolder(linkFolder);
+        RemoveDirectoryA(linkFolder);
+        RemoveDirectoryA(vendor);
+    }
+    at = addStep(STEP_SHORTCUTS, at);
+
+    char installDir[MAX_PATH];
+    bool recorded = readRecord(installDir);
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length > 0 && length < sizeof system)
+        SetCurrentDirectoryA(system);
+    at = addStep(STEP_READ, at);
+
+    if (recorded)
+        removeInstallDir(installDir);
+    at = addStep(STEP_FILES, at);
+
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordPath);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntryKey);
+    addStep(STEP_KEYS, at);
+
+    MessageBoxA(window, "Uninstall concluded!", kCaption, MB_OK);
+    writeSteps();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// ---- the window ------------------------------------------------------------
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == ID_AGREE)
+            install(window);
+        else if (LOWORD(wParam) == ID_UNINSTALL)
+            uninstall(window);
+        return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND makeChild(HWND parent, const char *className, const char *text, int id, int top, DWORD style)
+{
+    return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, 24, top, 450, 24,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr,
+                           nullptr);
+}
+
+int runWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
+    wc.lpszClassName = "myWindowClass";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(WS_EX_CLIENTEDGE, "myWindowClass", kCaption,
+                                  WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 260, 50, 505, 200, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
+    if (!window)
+        return 1;
+    // The driver starts pressing once the agreement box (512) has text.
+    makeChild(window, "EDIT", "The install's floor: the same work, no pauses.", ID_TEXT, 24,
+              WS_BORDER | ES_READONLY);
+    makeChild(window, "BUTTON", "Agree", ID_AGREE, 64, BS_PUSHBUTTON);
+    makeChild(window, "BUTTON", "Uninstall", ID_UNINSTALL, 104, BS_PUSHBUTTON);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
 }
 
 }   // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 1 || (argc == 2 && strcmp(argv[1], "-u") == 0))
+        return runWindow();
     int failures = 0;
     double start = 0, end = 0;
     if (argc == 5 && strcmp(argv[1], "copy") == 0) {
@@ -43,26 +484,26 @@ int main(int argc, char **argv)
         start = nowMs();
         CreateDirectoryA(argv[3], nullptr);
         CreateDirectoryA(argv[4], nullptr);
-        for (const auto &file : kFiles) {
+        for (const InstallFileRow &row : kInstallFiles) {
             char target[MAX_PATH];
-            joinPath(target, argv[4], file[1]);
-            if (!CopyFileA(file[0], target, FALSE))
+            if (!joinPath(target, argv[4], row.destination) ||
+                !CopyFileA(row.source, target, FALSE))
                 ++failures;
         }
         end = nowMs();
     } else if (argc == 3 && strcmp(argv[1], "delete") == 0) {
         start = nowMs();
-        for (const auto &file : kFiles) {
+        for (const InstallFileRow &row : kInstallFiles) {
             char target[MAX_PATH];
-            joinPath(target, argv[2], file[1]);
-            if (!DeleteFileA(target))
+            if (!joinPath(target, argv[2], row.destination) || !DeleteFileA(target))
                 ++failures;
         }
         if (!RemoveDirectoryA(argv[2]))
             ++failures;
         end = nowMs();
     } else {
-        fprintf(stderr, "usage: floor_files copy SOURCE VENDOR_DIR VERSION_DIR | delete DIR\n");
+        fprintf(stderr,
+                "usage: floor_files [-u] | copy SOURCE VENDOR_DIR VERSION_DIR | delete DIR\n");
         return 2;
     }
     printf("ms=%.3f\nfailures=%d\n", end - start, failures);

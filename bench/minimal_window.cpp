@@ -2,8 +2,8 @@
 // shows the setup window as the user sees it (class, title, frame, menu bar,
 // the eight child controls, LICENSE.txt in the agreement box) and runs a
 // message loop. It has no commands, no resources and no install logic.
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 namespace {
 
