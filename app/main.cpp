@@ -1,6 +1,7 @@
 // The entry point: builds the setup window and runs the message loop.
 #include "setup_app.h"
 
+#include "../engine/paths.h"
 #include "command_line.h"
 #include "layout.h"
 #include "messages.h"
@@ -27,13 +28,8 @@ static void enterOwnFolder()
 {
     char folder[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    char *separator = strrchr(folder, '\\');
-    if (!separator)
-        return;
-    *separator = '\0';
-    SetCurrentDirectoryA(folder);
+    if (length > 0 && length < MAX_PATH && pathRemoveLastComponent(folder))
+        SetCurrentDirectoryA(folder);
 }
 
 int centredLeft(int requestedWidth)

@@ -404,25 +404,26 @@ void expectNamedAsGiven(const Snapshot &snapshot, const std::set<std::string> &n
     }
 }
 
+// The ids of the prefix's processes that run the named executable.
+std::vector<DWORD> processesNamed(const char *exeName)
+{
+    std::vector<DWORD> ids;
+    HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (list == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(list, &entry); more; more = Process32Next(list, &entry))
+        if (lowered(entry.szExeFile) == lowered(exeName))
+            ids.push_back(entry.th32ProcessID);
+    CloseHandle(list);
+    return ids;
+}
+
 // Waits until no process of that executable name runs any more.
 bool waitForNoProcessNamed(const char *exeName, int timeoutMs)
 {
-    std::string wanted = lowered(exeName);
-    return driver::waitUntil(
-        [&] {
-            HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-            if (list == INVALID_HANDLE_VALUE)
-                return false;
-            bool found = false;
-            PROCESSENTRY32 entry;
-            entry.dwSize = sizeof entry;
-            for (BOOL more = Process32First(list, &entry); more && !found;
-                 more = Process32Next(list, &entry))
-                found = lowered(entry.szExeFile) == wanted;
-            CloseHandle(list);
-            return !found;
-        },
-        timeoutMs);
+    return driver::waitUntil([&] { return processesNamed(exeName).empty(); }, timeoutMs);
 }
 
 std::string installed(const char *name)
@@ -479,21 +480,13 @@ std::set<std::string> programEntryItems()
 // ids: the installed application a test left running, as a restart ends it.
 void endProcessesNamed(const char *exeName)
 {
-    HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (list == INVALID_HANDLE_VALUE)
-        return;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(list, &entry); more; more = Process32Next(list, &entry)) {
-        if (lowered(entry.szExeFile) != lowered(exeName))
-            continue;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+    for (DWORD id : processesNamed(exeName)) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id);
         if (process) {
             TerminateProcess(process, 0);
             CloseHandle(process);
         }
     }
-    CloseHandle(list);
 }
 
 class Footprint : public ::testing::Test {
