@@ -681,6 +681,37 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_run
     return lines, notes
 
 
+# The magic of 32-bit little-endian ELF programs for the i386, as
+# binfmt_misc shows an entry that hands them to an emulator.
+I386_ELF_MAGIC = "7f454c4601010100000000000000000002000300"
+
+
+def i386_emulator():
+    """The emulator an enabled binfmt_misc entry runs i386 programs with
+    (wine32 among them), with its version; None when they run natively."""
+    folder = Path("/proc/sys/fs/binfmt_misc")
+    try:
+        entries = sorted(folder.iterdir())
+    except OSError:
+        return None
+    for entry in entries:
+        try:
+            lines = entry.read_text().splitlines()
+        except OSError:
+            continue
+        fields = dict(line.split(" ", 1) for line in lines[1:] if " " in line)
+        if lines[:1] != ["enabled"] or fields.get("magic") != I386_ELF_MAGIC:
+            continue
+        interpreter = fields.get("interpreter", "unknown")
+        try:
+            version = subprocess.run([interpreter, "--version"], capture_output=True,
+                                     text=True).stdout.splitlines()[0]
+        except (OSError, IndexError):
+            version = interpreter
+        return f"{version} ({interpreter})"
+    return None
+
+
 def machine_description():
     cpu = "unknown"
     cores = 0
@@ -699,11 +730,21 @@ def machine_description():
     debian = Path("/etc/debian_version").read_text().strip() \
         if Path("/etc/debian_version").exists() else "unknown"
     nsis = subprocess.run(["makensis", "-VERSION"], capture_output=True, text=True).stdout.strip()
+    prefix = os.environ.get("WINEARCH", "win64")
+    emulator = i386_emulator()
+    if emulator:
+        programs = (f"32-bit programs (wine32, and with it every Windows program measured here) emulated by "
+                    f"{emulator} through binfmt_misc, in a {prefix} Wine prefix. Under "
+                    f"emulation the times compare only with one another, not with a native "
+                    f"run; the ratios of one run still hold")
+    else:
+        programs = f"32-bit programs run natively, in a {prefix} Wine prefix"
     return [
         f"CPU: {cpu}, {cores} cores",
         f"Memory: {mem_kb / 1024 / 1024:.1f} GiB",
         f"Wine: {wine}; NSIS: makensis {nsis}",
         f"Debian: {debian}; kernel {os.uname().release}",
+        programs,
     ]
 
 

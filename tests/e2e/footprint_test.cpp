@@ -4,6 +4,13 @@
 // after it and after the uninstall. What changed between two recordings
 // must be exactly what the install or the uninstall is meant to change:
 // anything else added, changed or removed fails, and is listed.
+//
+// On 64-bit Windows the 32-bit program (and this 32-bit test) sees
+// HKLM\SOFTWARE as the 32-bit view, SOFTWARE\WOW6432Node, and its
+// c:\windows\system32 is SysWOW64. There the recording takes the drive as it
+// is, without the file-system redirection, and both registry views: the
+// program's as "HKLM\SOFTWARE", the 64-bit one as "HKLM64\SOFTWARE", in
+// which the program must change nothing.
 #include "e2e_support.h"
 
 #include <tlhelp32.h>
@@ -39,8 +46,12 @@ namespace {
 // entered: Wine makes the profile's Desktop, Documents, Downloads, Music,
 // Pictures, Videos and Templates links to the Unix home folder, whose
 // contents belong to the machine, not to the prefix.
+//
+// In the 64-bit view, its WOW6432Node is the 32-bit view, which is recorded
+// once, under the name the program sees.
 const char *const kIgnored[] = {
     "c:\\ravenlook-tests",
+    "HKLM64\\SOFTWARE\\WOW6432Node",
 };
 
 std::string lowered(std::string text)
@@ -227,7 +238,9 @@ std::string describeValue(DWORD type, const std::vector<unsigned char> &data)
     return describeValueBytes(type, utf8(text));
 }
 
-void recordKey(HKEY key, const std::wstring &name, Snapshot *snapshot)
+// Records the key and everything below it; view is the registry view every
+// subkey is opened in (0, or KEY_WOW64_64KEY for the 64-bit one).
+void recordKey(HKEY key, const std::wstring &name, REGSAM view, Snapshot *snapshot)
 {
     std::string item = utf8(name);
     if (ignored(item))
@@ -267,26 +280,45 @@ void recordKey(HKEY key, const std::wstring &name, Snapshot *snapshot)
         }
         std::wstring sub(subName.data(), subLength);
         HKEY child;
-        if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS) {
+        if (RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ | view, &child) != ERROR_SUCCESS) {
             snapshot->set(utf8(name + L"\\" + sub), "key, cannot be opened");
             continue;
         }
-        recordKey(child, name + L"\\" + sub, snapshot);
+        recordKey(child, name + L"\\" + sub, view, snapshot);
         RegCloseKey(child);
     }
+}
+
+// True on 64-bit Windows, where this 32-bit process runs under WoW64.
+bool underWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+void recordSoftware(const wchar_t *name, REGSAM view, Snapshot *snapshot)
+{
+    HKEY software;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_READ | view, &software) !=
+        ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot open " << utf8(name);
+        return;
+    }
+    recordKey(software, name, view, snapshot);
+    RegCloseKey(software);
 }
 
 Snapshot takeSnapshot()
 {
     Snapshot snapshot;
+    void *redirection = nullptr;
+    bool unredirected = underWow64() && Wow64DisableWow64FsRedirection(&redirection);
     recordFolder(L"c:", &snapshot);
-    HKEY software;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_READ, &software) == ERROR_SUCCESS) {
-        recordKey(software, L"HKLM\\SOFTWARE", &snapshot);
-        RegCloseKey(software);
-    } else {
-        ADD_FAILURE() << "cannot open HKLM\\SOFTWARE";
-    }
+    if (unredirected)
+        Wow64RevertWow64FsRedirection(redirection);
+    recordSoftware(L"HKLM\\SOFTWARE", 0, &snapshot);
+    if (underWow64())
+        recordSoftware(L"HKLM64\\SOFTWARE", KEY_WOW64_64KEY, &snapshot);
     if (keyExists(HKEY_LOCAL_MACHINE, "WINRV130"))
         snapshot.set("HKLM\\WINRV130", "key");
     return snapshot;
@@ -489,6 +521,105 @@ void endProcessesNamed(const char *exeName)
     }
 }
 
+// The compatibility links of Windows Vista to 11, through which a program
+// written for older systems reaches the all-users Start menu, as the
+// installer's last Start-menu candidate does.
+struct CompatibilityLink {
+    const char *link, *target;
+};
+const CompatibilityLink kCompatibilityLinks[] = {
+    {"c:\\Documents and Settings", "c:\\users"},
+    {"c:\\users\\All Users", "c:\\ProgramData"},
+    {"c:\\ProgramData\\Start Menu", "c:\\ProgramData\\Microsoft\\Windows\\Start Menu"},
+};
+const char kAllUsersPrograms[] = "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+
+bool isLink(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Under Wine: the host path of a Windows path; "" elsewhere.
+std::string hostPathOf(const std::string &windowsPath)
+{
+    typedef char *(CDECL * HostPathOf)(const WCHAR *);
+    auto hostPath = reinterpret_cast<HostPathOf>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char *path = hostPath ? hostPath(wide(windowsPath).c_str()) : nullptr;
+    if (!path)
+        return std::string();
+    std::string result = path;
+    HeapFree(GetProcessHeap(), 0, path);
+    return result;
+}
+
+// Under Wine: starts a host program (by its host path), each argument
+// quoted, and waits until the condition holds.
+template <typename Condition>
+bool runHostProgramUntil(const std::string &program, const std::vector<std::string> &arguments,
+                         Condition condition)
+{
+    std::string line = program;
+    for (const std::string &argument : arguments)
+        line += " \"" + argument + "\"";
+    std::string application = windowsPathOf(program);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(application.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return driver::waitUntil(condition, 10000);
+}
+
+// Windows has the links; a Wine prefix has none, so under Wine they are made
+// for the scope, as symbolic links in the prefix's drive folder, and
+// removed again. Wine has no call that makes a link (CreateSymbolicLinkA
+// does nothing), and its MoveFileA and RemoveDirectoryA act on a link's
+// target, so the host's own ln and rm make and remove them.
+class CompatibilityLinks {
+public:
+    CompatibilityLinks()
+    {
+        for (const CompatibilityLink &entry : kCompatibilityLinks) {
+            std::string link = hostPathOf(entry.link), target = hostPathOf(entry.target);
+            // Windows' own stay; under Wine they can only be this test's,
+            // left by a run that was killed, and go at the end.
+            if (isLink(entry.link)) {
+                if (!link.empty())
+                    made_.push_back(entry.link);
+                continue;
+            }
+            if (GetFileAttributesA(entry.link) != INVALID_FILE_ATTRIBUTES || link.empty() ||
+                target.empty() || !runHostProgramUntil("/bin/ln", {"-s", "-T", target, link}, [&] {
+                    return isLink(entry.link);
+                })) {
+                failure_ += std::string(entry.link) + " is not a link to " + entry.target + ". ";
+                continue;
+            }
+            made_.push_back(entry.link);
+        }
+    }
+    ~CompatibilityLinks()
+    {
+        for (const std::string &link : made_)
+            if (!runHostProgramUntil("/bin/rm", {"-f", hostPathOf(link)}, [&] {
+                    return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+                }))
+                ADD_FAILURE() << "the link " << link << " stays";
+    }
+    const std::string &failure() const { return failure_; }
+    CompatibilityLinks(const CompatibilityLinks &) = delete;
+    CompatibilityLinks &operator=(const CompatibilityLinks &) = delete;
+
+private:
+    std::vector<std::string> made_;
+    std::string failure_;
+};
+
 class Footprint : public ::testing::Test {
 protected:
     void SetUp() override { removeInstallation(); }
@@ -521,11 +652,12 @@ protected:
         }
     }
 
-    // Uninstalls as a user: the Uninstall shortcut, Uninstall > Go..., OK,
-    // "Uninstall concluded!", OK, the end of the uninstaller.
-    void uninstall()
+    // Uninstalls as a user: the Uninstall shortcut in the shortcut folder,
+    // Uninstall > Go..., OK, "Uninstall concluded!", OK, the end of the
+    // uninstaller.
+    void uninstall(const std::string &shortcutFolder = kShortcutDir)
     {
-        LinkFields link = readShortcut(shortcut("Uninstall.lnk"));
+        LinkFields link = readShortcut(shortcutFolder + "\\Uninstall.lnk");
         ASSERT_TRUE(link.loaded);
         Program program;
         ASSERT_TRUE(program.start(link.path, link.arguments, link.workingDirectory))
@@ -557,6 +689,16 @@ TEST_F(Footprint, RecordingIsStableWhileNothingIsInstalled)
     const Snapshot first = takeSnapshot();
     ASSERT_TRUE(first.find("c:\\windows\\system32"));
     ASSERT_TRUE(first.find("HKLM\\SOFTWARE\\Microsoft"));
+    if (underWow64()) {
+        // Both registry views, and both system folders as they are: the
+        // 64-bit kernel32.dll in system32, the 32-bit one in SysWOW64.
+        ASSERT_TRUE(first.find("HKLM64\\SOFTWARE\\Microsoft"));
+        EXPECT_FALSE(first.find("HKLM64\\SOFTWARE\\WOW6432Node"));
+        const Item *native = first.find("c:\\windows\\system32\\kernel32.dll");
+        const Item *wow64 = first.find("c:\\windows\\syswow64\\kernel32.dll");
+        ASSERT_TRUE(native && wow64);
+        EXPECT_NE(native->content, wow64->content);
+    }
     const Snapshot second = takeSnapshot();
     {
         SCOPED_TRACE("nothing in between");
@@ -718,4 +860,52 @@ TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
         paths += item.second.name.compare(0, 2, "c:") == 0;
     std::cout << "[ INFO     ] compared " << paths << " paths of the drive and "
               << afterRestart.items().size() - paths << " registry keys and values" << std::endl;
+}
+
+// Windows 10 and 11 have no Start menu under c:\windows. The installer's
+// last Start-menu candidate, c:\documents and settings\all users\start
+// menu\programs, reaches the all-users Start menu through the compatibility
+// links: the shortcuts land in c:\ProgramData\...\Start Menu\Programs, the
+// uninstall takes them and their folders and leaves the links, and after
+// the restart the system is as before the install.
+TEST_F(Footprint, StartMenuOfWindows10ThroughTheCompatibilityLinks)
+{
+    CompatibilityLinks links;
+    ASSERT_EQ(links.failure(), "");
+    ASSERT_FALSE(directoryExists("c:\\windows\\start menu"));
+    const std::string menuFolder = std::string(kAllUsersPrograms) + "\\Ravenlook";
+    const std::string shortcutDir = menuFolder + "\\Ravenlook v1.3";
+    ASSERT_TRUE(directoryExists(kAllUsersPrograms));
+    ASSERT_FALSE(directoryExists(menuFolder));
+    std::string folder = e2e::prepareDistribution("footprint-source");
+    e2e::StandInLog log;
+    const Snapshot beforeInstall = takeSnapshot();
+
+    ASSERT_NO_FATAL_FAILURE(install(folder, log));
+    const Snapshot afterInstall = takeSnapshot();
+    std::set<std::string> added = {kProgramFolder, kInstallDir, menuFolder,
+                                   shortcutDir,    kRecordKey,  kRecordValue};
+    for (const std::string &item : programEntryItems())
+        added.insert(item);
+    for (const InstalledFile &file : kFiles)
+        added.insert(installed(file.name));
+    for (const char *link : kLinks)
+        added.insert(shortcutDir + "\\" + link);
+    {
+        SCOPED_TRACE("install");
+        expectDifferences(beforeInstall, afterInstall, added, {}, {});
+        expectNamedAsGiven(afterInstall, added);
+    }
+    LinkFields uninstallLink = readShortcut(shortcutDir + "\\Uninstall.lnk");
+    EXPECT_EQ(uninstallLink.path, installed("Ravenlook_inst.exe"));
+    EXPECT_EQ(uninstallLink.arguments, "-u");
+
+    ASSERT_NO_FATAL_FAILURE(uninstall(shortcutDir));
+    EXPECT_FALSE(directoryExists(menuFolder)) << "the emptied Ravenlook folder goes too";
+    for (const CompatibilityLink &entry : kCompatibilityLinks)
+        EXPECT_TRUE(isLink(entry.link)) << entry.link << " is left alone";
+
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    const Snapshot afterRestart = takeSnapshot();
+    expectDifferences(beforeInstall, afterRestart, {}, {}, {});
 }
