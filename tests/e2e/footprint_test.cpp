@@ -508,6 +508,22 @@ std::set<std::string> programEntryItems()
     return items;
 }
 
+// What an install adds: its folders, files, links, record and entry; the
+// links go into menuFolder\Ravenlook v1.3.
+std::set<std::string> itemsOfAnInstall(const std::string &menuFolder)
+{
+    const std::string shortcutDir = menuFolder + "\\Ravenlook v1.3";
+    std::set<std::string> items = {kProgramFolder, kInstallDir, menuFolder,
+                                   shortcutDir,    kRecordKey,  kRecordValue};
+    for (const std::string &item : programEntryItems())
+        items.insert(item);
+    for (const InstalledFile &file : kFiles)
+        items.insert(installed(file.name));
+    for (const char *link : kLinks)
+        items.insert(shortcutDir + "\\" + link);
+    return items;
+}
+
 // Ends the processes of the prefix that run the named executable, by their
 // ids: the installed application a test left running, as a restart ends it.
 void endProcessesNamed(const char *exeName)
@@ -738,14 +754,7 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     ASSERT_NO_FATAL_FAILURE(install(folder, log));
     const Snapshot afterInstall = takeSnapshot();
 
-    std::set<std::string> added = {kProgramFolder, kInstallDir, kMenuFolder,
-                                   kShortcutDir,   kRecordKey,  kRecordValue};
-    for (const std::string &item : programEntryItems())
-        added.insert(item);
-    for (const InstalledFile &file : kFiles)
-        added.insert(installed(file.name));
-    for (const char *link : kLinks)
-        added.insert(shortcut(link));
+    std::set<std::string> added = itemsOfAnInstall(kMenuFolder);
     {
         SCOPED_TRACE("install");
         expectDifferences(beforeInstall, afterInstall, added, {kEarlierRecord}, {});
@@ -883,14 +892,7 @@ TEST_F(Footprint, StartMenuOfWindows10ThroughTheCompatibilityLinks)
 
     ASSERT_NO_FATAL_FAILURE(install(folder, log));
     const Snapshot afterInstall = takeSnapshot();
-    std::set<std::string> added = {kProgramFolder, kInstallDir, menuFolder,
-                                   shortcutDir,    kRecordKey,  kRecordValue};
-    for (const std::string &item : programEntryItems())
-        added.insert(item);
-    for (const InstalledFile &file : kFiles)
-        added.insert(installed(file.name));
-    for (const char *link : kLinks)
-        added.insert(shortcutDir + "\\" + link);
+    std::set<std::string> added = itemsOfAnInstall(menuFolder);
     {
         SCOPED_TRACE("install");
         expectDifferences(beforeInstall, afterInstall, added, {}, {});
