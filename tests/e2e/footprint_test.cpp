@@ -559,7 +559,7 @@ bool isLink(const std::string &path)
 // Under Wine: the host path of a Windows path; "" elsewhere.
 std::string hostPathOf(const std::string &windowsPath)
 {
-    typedef char *(CDECL * HostPathOf)(const WCHAR *);
+    using HostPathOf = char *(*)(const WCHAR *);   // a cdecl export of kernel32
     auto hostPath = reinterpret_cast<HostPathOf>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     char *path = hostPath ? hostPath(wide(windowsPath).c_str()) : nullptr;
