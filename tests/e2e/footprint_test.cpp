@@ -719,3 +719,52 @@ TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
     std::cout << "[ INFO     ] compared " << paths << " paths of the drive and "
               << afterRestart.items().size() - paths << " registry keys and values" << std::endl;
 }
+
+// A distribution without the application (a partial extraction, a file a
+// virus scanner took away): the install reports it, starts nothing, and
+// still records what it copied, so that the entry's uninstall command and
+// the restart leave the system exactly as before the install.
+TEST_F(Footprint, InstallWithoutTheApplicationGives7AndItsUninstallLeavesNothing)
+{
+    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    std::string folder = e2e::prepareDistribution("footprint-source", {"Ravenlook.000"});
+    e2e::StandInLog log;
+    const Snapshot beforeInstall = takeSnapshot();
+    {
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        MessageBoxView box = e2e::pressAgree(program, window);
+        ASSERT_NE(box.handle, nullptr);
+        EXPECT_EQ(box.text, "Unable to copy installation file. (007)");
+        driver::pressButton(box.handle, IDOK);
+        ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+        e2e::closeAndExpectExitCode0(program, window);
+    }
+    EXPECT_TRUE(log.lines(1000).empty()) << "nothing is started";
+    EXPECT_FALSE(fileExists(installed("Ravenlook.exe")));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    std::string command = keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["UninstallString"];
+    ASSERT_FALSE(command.empty()) << "no entry in the list of installed programs";
+
+    // Settings runs the entry's command in a folder of its own.
+    {
+        Program program;
+        ASSERT_TRUE(program.start("", "", "c:\\windows\\system32", command.c_str())) << command;
+        HWND window = driver::waitForWindow(program.pid(), "myWindowClass");
+        ASSERT_NE(window, nullptr) << "no uninstall window appeared";
+        ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'u', 'g'));
+        MessageBoxView confirm = driver::waitForMessageBox(program.pid(), 5000);
+        ASSERT_NE(confirm.handle, nullptr) << "no confirmation box";
+        driver::pressButton(confirm.handle, IDOK);
+        ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(confirm.handle); }));
+        MessageBoxView done = driver::waitForMessageBox(program.pid(), 30000);
+        ASSERT_NE(done.handle, nullptr) << "the uninstall did not conclude";
+        ASSERT_EQ(done.text, "Uninstall concluded!");
+        driver::pressButton(done.handle, IDOK);
+        DWORD exitCode = 12345;
+        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the uninstaller did not end";
+    }
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    expectDifferences(beforeInstall, takeSnapshot(), {}, {}, {});
+}
