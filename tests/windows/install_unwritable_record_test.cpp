@@ -7,6 +7,7 @@
 #include "install_record.h"
 #include "message_ids.h"
 #include "test_support.h"
+#include "uninstall_entry.h"
 
 #include <gtest/gtest.h>
 
@@ -342,6 +343,8 @@ TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
                 held.push_back(file);
         }
     ASSERT_FALSE(DeleteFileA("c:\\windows\\win.ini")) << "the files are not held";
+    // An entry in the list of installed programs, as a real installation has.
+    ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kInstallDir, "icon", "command", 1}));
 
     std::vector<std::string> foreign(std::begin(systemFolders), std::end(systemFolders));
     foreign.insert(foreign.begin(), canary);
@@ -354,17 +357,21 @@ TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
     for (HANDLE file : held)
         CloseHandle(file);
     EXPECT_EQ(s_removeCalls, 0) << "a refused record stays";
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "and so does the entry";
     EXPECT_EQ(readFile(canary + "\\precious.txt"), "keep me");
     EXPECT_TRUE(fileExists("c:\\windows\\win.ini"));
     deleteTree(canary);
 }
 
-TEST_F(RecordRefused, UninstallAcceptsTheRecordInAnyLetterCase)
+// Started from inside the install directory, as the Uninstall shortcut
+// starts it, the uninstall leaves that directory first: with nothing of
+// the installation running, all of it goes at once.
+TEST_F(RecordRefused, UninstallFromInsideTheDirectoryAcceptsTheRecordInAnyLetterCase)
 {
     s_writeStatus = RECORD_OK;
     char installDir[PATH_CAPACITY];
     ASSERT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
-    SetCurrentDirectoryA(before_.c_str());
+    ASSERT_TRUE(SetCurrentDirectoryA(kInstallDir));
     s_readStatus = RECORD_OK;
     s_readDirectory = "C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3";
     EXPECT_EQ(runUninstall(), MSG_SUCCESS);
