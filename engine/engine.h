@@ -35,10 +35,17 @@ HRESULT createShortcut(const char *target, const char *linkFile, const char *des
 // caller shows the progress. runInstall accepts null for no report.
 typedef void (*InstallStepDone)();
 
-// The install: folders, the seven files, the shortcuts, the record, four
-// steps of one pause each. installDir must hold PATH_CAPACITY bytes; it
-// receives the install directory on success (MSG_SUCCESS) and "" on
-// failure (MSG_INSTALL_FAILED).
+// The install: folders, the seven files, the shortcuts, the record and the
+// entry, four steps of one pause each in every outcome. installDir must
+// hold PATH_CAPACITY bytes; it receives the install directory on success
+// (MSG_SUCCESS) and "" on every failure:
+// - MSG_INSTALL_DIR_FAILED, MSG_VERSION_DIR_FAILED: that folder is not a
+//   folder and cannot be made; nothing else is done, and no folder made
+//   by this run is left;
+// - MSG_COPY_FAILED: a present file failed to copy or a required one is
+//   missing; every other row is copied, the record and the entry written;
+// - MSG_INSTALL_FAILED: the record cannot be written (this wins over
+//   MSG_COPY_FAILED), or the install directory does not fit its buffer.
 int runInstall(char *installDir, InstallStepDone stepDone);
 // Starts installDir\Ravenlook.exe there; failures are silent.
 void launchInstalledProgram(const char *installDir);

@@ -2,6 +2,7 @@
 #include "engine.h"
 
 #include "../record/install_record.h"
+#include "../record/restart_operations.h"
 #include "../record/uninstall_entry.h"
 
 #include <string.h>
@@ -13,19 +14,39 @@ static void pauseForStep(InstallStepDone stepDone)
         stepDone();
 }
 
-// Creates base\Ravenlook and base\Ravenlook\Ravenlook v1.3 into folder. A
+// True when the folder stands there as a folder: made now (*made) or left
+// by an earlier install.
+static bool makeFolder(const char *folder, bool *made)
+{
+    *made = CreateDirectoryA(folder, nullptr) != 0;
+    DWORD attributes = GetFileAttributesA(folder);
+    return *made ||
+           (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+}
+
+// Turns base into base\Ravenlook\Ravenlook v1.3 and makes both folders. A
 // version folder left by an earlier install is kept as it is: the user's
 // videos live there, and the copies and links replace only our own files.
-// False when the path does not fit its buffer.
-static bool prepareVersionFolder(char *folder)
+// MSG_SUCCESS; MSG_INSTALL_FAILED when the path does not fit its buffer
+// (then nothing is made); MSG_INSTALL_DIR_FAILED or MSG_VERSION_DIR_FAILED
+// when that level neither could be made nor is a folder. A failure leaves
+// no folder made for nothing: a Ravenlook folder made here goes again.
+static int prepareVersionFolder(char *folder)
 {
-    if (!pathAppendComponent(folder, PATH_CAPACITY, kVendorFolder))
-        return false;
-    CreateDirectoryA(folder, nullptr);
-    if (!pathAppendComponent(folder, PATH_CAPACITY, kVersionFolder))
-        return false;
-    CreateDirectoryA(folder, nullptr);
-    return true;
+    char vendor[PATH_CAPACITY];
+    if (!pathAppendComponent(folder, PATH_CAPACITY, kVendorFolder) ||
+        !pathCopy(vendor, sizeof vendor, folder) ||
+        !pathAppendComponent(folder, PATH_CAPACITY, kVersionFolder))
+        return MSG_INSTALL_FAILED;
+    bool vendorMade = false;
+    bool versionMade = false;
+    if (!makeFolder(vendor, &vendorMade))
+        return MSG_INSTALL_DIR_FAILED;
+    if (makeFolder(folder, &versionMade))
+        return MSG_SUCCESS;
+    if (vendorMade)
+        RemoveDirectoryA(vendor);
+    return MSG_VERSION_DIR_FAILED;
 }
 
 static void writeRowShortcut(const ShortcutRow &row, const char *shortcutFolder,
@@ -37,18 +58,66 @@ static void writeRowShortcut(const ShortcutRow &row, const char *shortcutFolder,
     createShortcut(target, linkFile, "", installDir, row.withIcon ? kIconFile : "", row.arguments);
 }
 
-static void copyFilesAndShortcuts(const char *installDir, const char *shortcutFolder,
+// Lets the file be replaced and deleted later: CopyFileA copies the
+// read-only mark of a distribution on a CD, or of an earlier installation
+// made from one.
+static void clearReadOnly(const char *file)
+{
+    DWORD attributes = GetFileAttributesA(file);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA(file, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+// Copies every row and writes each shortcut right after its file; a failure
+// does not stop the rows after it. False when a present file failed to copy
+// (in use, access denied, disk full) or a required one is missing, and when
+// a target does not fit its path buffer.
+static bool copyFilesAndShortcuts(const char *installDir, const char *shortcutFolder,
                                   bool shortcutFolderFound)
 {
+    bool allCopied = true;
     for (int i = 0; i < INSTALL_FILE_COUNT; ++i) {
         const InstallFileRow &row = kInstallFiles[i];
         char target[PATH_CAPACITY];
-        if (!pathJoin(target, sizeof target, installDir, row.destination))
+        if (!pathJoin(target, sizeof target, installDir, row.destination)) {
+            allCopied = false;
             continue;
-        bool copied = CopyFileA(row.source, target, FALSE) != 0;
-        if (copied && shortcutFolderFound && row.shortcut)
+        }
+        clearReadOnly(target);
+        if (!CopyFileA(row.source, target, FALSE)) {
+            if (row.required || GetFileAttributesA(row.source) != INVALID_FILE_ATTRIBUTES)
+                allCopied = false;
+            continue;
+        }
+        clearReadOnly(target);
+        if (shortcutFolderFound && row.shortcut)
             writeRowShortcut(*row.shortcut, shortcutFolder, installDir, target);
     }
+    return allCopied;
+}
+
+// An uninstall made before the restart has scheduled our files and folders
+// for deletion at that restart; this install takes them out again, or the
+// restart would delete what it installs now.
+static void cancelOurPendingDeletions(const char *installDir)
+{
+    enum { PATH_COUNT = INSTALL_FILE_COUNT + 2 };
+    char paths[PATH_COUNT][PATH_CAPACITY];
+    int count = 0;
+    for (int i = 0; i < INSTALL_FILE_COUNT; ++i)
+        if (pathJoin(paths[count], PATH_CAPACITY, installDir, kInstallFiles[i].destination))
+            ++count;
+    // The directory fits: it is one already.
+    pathCopy(paths[count++], PATH_CAPACITY, installDir);
+    pathCopy(paths[count], PATH_CAPACITY, installDir);
+    if (pathRemoveLastComponent(paths[count]))
+        ++count;
+    const char *names[PATH_COUNT];
+    for (int i = 0; i < count; ++i)
+        names[i] = paths[i];
+    cancelPendingDeletions(names, count);
 }
 
 // The installed files' size in KB, rounded up, for the entry in the list of
@@ -88,25 +157,33 @@ int runInstall(char *installDir, InstallStepDone stepDone)
 
     pauseForStep(stepDone);
     findProgramFilesFolder(directory);
-    bool directoryBuilt = prepareVersionFolder(directory);
+    int result = prepareVersionFolder(directory);
+
+    // Without an install directory nothing is installed: no shortcut folder
+    // is made for it either. The steps and their pauses stay the same.
+    pauseForStep(stepDone);
+    bool shortcutFolderFound = result == MSG_SUCCESS && findStartMenuFolder(shortcutFolder) &&
+                               prepareVersionFolder(shortcutFolder) == MSG_SUCCESS;
 
     pauseForStep(stepDone);
-    bool shortcutFolderFound = findStartMenuFolder(shortcutFolder) &&
-                               prepareVersionFolder(shortcutFolder);
+    if (result == MSG_SUCCESS) {
+        cancelOurPendingDeletions(directory);
+        if (!copyFilesAndShortcuts(directory, shortcutFolder, shortcutFolderFound))
+            result = MSG_COPY_FAILED;
+    }
 
+    // After a failed copy the record and the entry are written all the
+    // same, so that the uninstall can remove what was copied.
     pauseForStep(stepDone);
-    if (directoryBuilt)
-        copyFilesAndShortcuts(directory, shortcutFolder, shortcutFolderFound);
-
-    pauseForStep(stepDone);
-    if (!directoryBuilt)
-        return MSG_INSTALL_FAILED;
+    if (result != MSG_SUCCESS && result != MSG_COPY_FAILED)
+        return result;
     int status = writeInstallRecord(kRecordKey, kRecordClass, directory);
     if (status != RECORD_OK && status != RECORD_ALREADY_PRESENT)
         return MSG_INSTALL_FAILED;
     writeProgramEntry(directory);
-    pathCopy(installDir, PATH_CAPACITY, directory);
-    return MSG_SUCCESS;
+    if (result == MSG_SUCCESS)
+        pathCopy(installDir, PATH_CAPACITY, directory);
+    return result;
 }
 
 void launchInstalledProgram(const char *installDir)

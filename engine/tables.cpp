@@ -35,14 +35,16 @@ static const ShortcutRow kApplicationShortcut = {"Ravenlook.lnk", true, ""};
 static const ShortcutRow kInspectorShortcut = {"Inspector.lnk", true, ""};
 static const ShortcutRow kUninstallShortcut = {"Uninstall.lnk", true, kUninstallSwitch};
 
+// The help page alone is optional: without it the install only writes no
+// Help link.
 const InstallFileRow kInstallFiles[INSTALL_FILE_COUNT] = {
-    {"LICENSE.txt", "LICENSE.txt", nullptr},
-    {"Ravenlook.001", "Ravenlook.ico", nullptr},
-    {"Ravenlook.002", "Ravenlook.cfg", nullptr},
-    {"README.html", "README.html", &kHelpShortcut},
-    {"Ravenlook.000", "Ravenlook.exe", &kApplicationShortcut},
-    {"Ravenlook.003", "Ravenlook_insp.exe", &kInspectorShortcut},
-    {"Ravenlook.004", kUninstallerFile, &kUninstallShortcut},
+    {"LICENSE.txt", "LICENSE.txt", nullptr, true},
+    {"Ravenlook.001", "Ravenlook.ico", nullptr, true},
+    {"Ravenlook.002", "Ravenlook.cfg", nullptr, true},
+    {"README.html", "README.html", &kHelpShortcut, false},
+    {"Ravenlook.000", "Ravenlook.exe", &kApplicationShortcut, true},
+    {"Ravenlook.003", "Ravenlook_insp.exe", &kInspectorShortcut, true},
+    {"Ravenlook.004", kUninstallerFile, &kUninstallShortcut, true},
 };
 
 static bool buildInstallDirUnder(char *dest, const char *programFiles)

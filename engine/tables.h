@@ -33,6 +33,7 @@ struct InstallFileRow {
     const char *source;            // in the current directory
     const char *destination;       // in the install directory
     const ShortcutRow *shortcut;   // null when the file gets no shortcut
+    bool required;                 // missing from the distribution, it fails the install
 };
 
 extern const InstallFileRow kInstallFiles[INSTALL_FILE_COUNT];

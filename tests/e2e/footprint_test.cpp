@@ -669,8 +669,7 @@ protected:
     }
 
     // Uninstalls as a user: the Uninstall shortcut in the shortcut folder,
-    // Uninstall > Go..., OK, "Uninstall concluded!", OK, the end of the
-    // uninstaller.
+    // then goAndConclude.
     void uninstall(const std::string &shortcutFolder = kShortcutDir)
     {
         LinkFields link = readShortcut(shortcutFolder + "\\Uninstall.lnk");
@@ -678,6 +677,13 @@ protected:
         Program program;
         ASSERT_TRUE(program.start(link.path, link.arguments, link.workingDirectory))
             << "cannot start " << link.path;
+        ASSERT_NO_FATAL_FAILURE(goAndConclude(program));
+    }
+
+    // In the started uninstaller: Uninstall > Go..., OK, "Uninstall
+    // concluded!", OK, the end of the uninstaller.
+    void goAndConclude(Program &program)
+    {
         HWND window = driver::waitForWindow(program.pid(), "myWindowClass");
         ASSERT_NE(window, nullptr) << "no uninstall window appeared";
         ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'u', 'g'));
@@ -910,4 +916,41 @@ TEST_F(Footprint, StartMenuOfWindows10ThroughTheCompatibilityLinks)
     ASSERT_NO_FATAL_FAILURE(restartSystem());
     const Snapshot afterRestart = takeSnapshot();
     expectDifferences(beforeInstall, afterRestart, {}, {}, {});
+}
+
+// A distribution without the application (a partial extraction, a file a
+// virus scanner took away): the install reports it, starts nothing, and
+// still records what it copied, so that the entry's uninstall command and
+// the restart leave the system exactly as before the install.
+TEST_F(Footprint, InstallWithoutTheApplicationGives7AndItsUninstallLeavesNothing)
+{
+    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    std::string folder = e2e::prepareDistribution("footprint-source", {"Ravenlook.000"});
+    e2e::StandInLog log;
+    const Snapshot beforeInstall = takeSnapshot();
+    {
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        MessageBoxView box = e2e::pressAgree(program, window);
+        ASSERT_NE(box.handle, nullptr);
+        EXPECT_EQ(box.text, "Unable to copy installation file. (007)");
+        driver::pressButton(box.handle, IDOK);
+        ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+        e2e::closeAndExpectExitCode0(program, window);
+    }
+    EXPECT_TRUE(log.lines(1000).empty()) << "nothing is started";
+    EXPECT_FALSE(fileExists(installed("Ravenlook.exe")));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    std::string command = keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["UninstallString"];
+    ASSERT_FALSE(command.empty()) << "no entry in the list of installed programs";
+
+    // Settings runs the entry's command in a folder of its own.
+    {
+        Program program;
+        ASSERT_TRUE(program.start("", "", "c:\\windows\\system32", command.c_str())) << command;
+        ASSERT_NO_FATAL_FAILURE(goAndConclude(program));
+    }
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    expectDifferences(beforeInstall, takeSnapshot(), {}, {}, {});
 }

@@ -26,9 +26,22 @@ const InstalledFile kInstalledFiles[] = {
     {"Ravenlook.004", "Ravenlook_inst.exe"},
 };
 
+const char kCopyFailed[] = "Unable to copy installation file. (007)";
+const char kApplicationClass[] = "RavenlookStandinApplication";
+
 std::string installed(const char *name)
 {
     return std::string(kInstallDir) + "\\" + name;
+}
+
+// A newer build: every file of the distribution changes. An executable
+// keeps running with bytes appended after its image.
+void changeDistribution(const std::string &folder)
+{
+    for (const InstalledFile &file : kInstalledFiles) {
+        std::string path = folder + "\\" + file.source;
+        ASSERT_TRUE(writeFile(path, readFile(path) + "newer build")) << path;
+    }
 }
 
 class Install : public ::testing::Test {
@@ -159,21 +172,106 @@ TEST_F(Install, MissingReadmeLeavesOutOnlyTheHelpShortcut)
     e2e::confirmAndExpectEnd(program, box);
 }
 
-TEST_F(Install, LicenceAloneCreatesTheFoldersAndSucceeds)
+// A partial extraction: the licence copied, the failure reported, and the
+// record and the entry written so that the uninstall can remove it.
+TEST_F(Install, LicenceAloneGives7AndStartsNothing)
 {
     std::string folder = e2e::prepareFolder("install-licence-only", "Licence only.\n");
     // The setup program is started under its own name; the distribution's
     // copy of it (Ravenlook.004) is missing like every other file.
+    e2e::StandInLog log;
     Program program;
     HWND window = e2e::startInstaller(program, folder);
     ASSERT_NE(window, nullptr);
     MessageBoxView box = e2e::pressAgree(program, window);
-    EXPECT_EQ(box.text, kCompletionText);
+    EXPECT_EQ(box.text, kCopyFailed);
+    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, 502), PBM_GETPOS, 0, 0), 100);
     EXPECT_EQ(listFolder(kInstallDir), std::vector<std::string>{"LICENSE.txt"});
     EXPECT_TRUE(directoryExists(kShortcutDir));
     EXPECT_TRUE(listFolder(kShortcutDir).empty());
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+    driver::pressButton(box.handle, IDOK);
+    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+    EXPECT_TRUE(log.lines(1000).empty()) << "nothing is started";
+    EXPECT_TRUE(program.running()) << "the window stays";
+    e2e::closeAndExpectExitCode0(program, window);
+}
+
+// A file where the version folder goes: reported, and nothing is left of
+// the attempt, not even the shortcut folder.
+TEST_F(Install, FileInPlaceOfTheVersionFolderGives6AndLeavesNothing)
+{
+    ASSERT_TRUE(makeDirectories("c:\\program files\\Ravenlook"));
+    ASSERT_TRUE(writeFile(kInstallDir, "not a folder"));
+    std::string folder = e2e::prepareDistribution("install-blocked");
+    e2e::StandInLog log;
+    Program program;
+    HWND window = e2e::startInstaller(program, folder);
+    ASSERT_NE(window, nullptr);
+    MessageBoxView box = e2e::pressAgree(program, window);
+    EXPECT_EQ(box.text, "Unable to create version directory. (006)");
+    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+    EXPECT_EQ(readFile(kInstallDir), "not a folder");
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+    EXPECT_TRUE(listFolder(kStartMenuPrograms).empty()) << "no shortcut folder";
+    driver::pressButton(box.handle, IDOK);
+    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+    EXPECT_TRUE(log.lines(1000).empty()) << "nothing is started";
+    e2e::closeAndExpectExitCode0(program, window);
+}
+
+// Installing a newer build while Ravenlook is open: its file cannot be
+// replaced, and the user is told so. Once Ravenlook is closed, "Agree" in
+// the same window installs everything.
+TEST_F(Install, RunningApplicationGives7UntilClosedThenAgreeAgainCompletes)
+{
+    std::string folder = e2e::prepareDistribution("install-in-use");
+    e2e::StandInLog log;
+    SetEnvironmentVariableA("RAVENLOOK_STANDIN_EXIT", nullptr);   // the application stays
+    {
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        e2e::confirmAndExpectEnd(program, e2e::pressAgree(program, window));
+    }
+    ProgramWithWindow application(kApplicationClass);
+    ASSERT_TRUE(application.found()) << "the installed application is not running";
+    ASSERT_EQ(log.lines().size(), 1u);
+    const std::string oldApplication = readFile(installed("Ravenlook.exe"));
+    ASSERT_NO_FATAL_FAILURE(changeDistribution(folder));
+
+    Program program;
+    HWND window = e2e::startInstaller(program, folder);
+    ASSERT_NE(window, nullptr);
+    MessageBoxView box = e2e::pressAgree(program, window);
+    EXPECT_EQ(box.text, kCopyFailed);
+    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+    for (const InstalledFile &file : kInstalledFiles) {
+        SCOPED_TRACE(file.destination);
+        std::string expected = file.source == std::string("Ravenlook.000")
+                                   ? oldApplication
+                                   : readFile(folder + "\\" + file.source);
+        EXPECT_TRUE(readFile(installed(file.destination)) == expected)
+            << "only the file in use is not replaced";
+    }
+    driver::pressButton(box.handle, IDOK);
+    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+    EXPECT_TRUE(driver::noMessageBoxWithin(program.pid(), 500)) << "no completion box";
+    EXPECT_EQ(log.lines().size(), 1u) << "the application is not started again";
+    ASSERT_TRUE(program.running()) << "the window stays";
+
+    ASSERT_TRUE(application.close()) << "the application did not end";
+    box = e2e::pressAgree(program, window);
+    EXPECT_EQ(box.text, kCompletionText);
+    expectFilesCopiedFrom(folder, {});
     e2e::confirmAndExpectEnd(program, box);
+    EXPECT_TRUE(driver::waitUntil([&] { return log.lines(0).size() == 2; }, 10000))
+        << "the new build starts";
+    ProgramWithWindow newBuild(kApplicationClass);
+    EXPECT_TRUE(newBuild.close());
 }
 
 // Installing again (to repair, or by mistake) replaces only what this

@@ -2,6 +2,7 @@
 // copy with -u in the install directory, "Go..." asks, OK removes.
 #include "e2e_support.h"
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,11 @@ namespace {
 
 const char kWarning[] = "ATTENTION: Videos saved in the installation directory will be removed.\n"
                         "\t\tDo you really want to continue?";
+
+const char kCompleted[] = "Installation completed!";
+const char *const kInstalledNames[] = {"LICENSE.txt",       "README.html",   "Ravenlook.cfg",
+                                       "Ravenlook.exe",     "Ravenlook.ico", "Ravenlook_insp.exe",
+                                       "Ravenlook_inst.exe"};
 
 std::string installed(const char *name)
 {
@@ -41,6 +47,30 @@ protected:
         e2e::confirmAndExpectEnd(program, box);
         log.lines();   // the application started and ended
         deleteTree("c:\\ravenlook-tests\\uninstall-source");
+    }
+
+    // Installs from the folder through the window and expects completion.
+    void installFrom(const std::string &folder)
+    {
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        MessageBoxView box = e2e::pressAgree(program, window);
+        ASSERT_EQ(box.text.substr(0, 23), kCompleted);
+        e2e::confirmAndExpectEnd(program, box);
+    }
+
+    // Uninstalls through the Uninstall shortcut and expects it concluded.
+    void uninstallThroughShortcut()
+    {
+        Program program;
+        HWND window = followUninstallShortcut(program);
+        ASSERT_NE(window, nullptr);
+        MessageBoxView done = goAndConfirm(program, window);
+        ASSERT_NE(done.handle, nullptr);
+        ASSERT_EQ(done.text, "Uninstall concluded!");
+        driver::pressButton(done.handle, IDOK);
+        expectEndsWithCode0(program);
     }
 
     // Starts what Uninstall.lnk names, with its arguments, in its folder.
@@ -269,4 +299,80 @@ TEST_F(Uninstall, RecordNamingAnotherFolderGives12AndDeletesNothingThere)
     driver::pressButton(failure.handle, IDOK);
     e2e::closeAndExpectExitCode0(program, window);
     deleteTree(canary);
+}
+
+// Installing again before the restart that finishes an uninstall: the
+// install takes its own files and folders out of the restart's list, so the
+// restart deletes nothing of the new installation; what another program
+// scheduled stays and is carried out.
+TEST_F(Uninstall, ReinstallBeforeTheRestartSurvivesTheRestart)
+{
+    std::string folder = e2e::prepareDistribution("uninstall-reinstall");
+    std::string foreign = scratchFolder("uninstall-foreign") + "\\old.tmp";
+    ASSERT_TRUE(writeFile(foreign, "another program's"));
+    ASSERT_TRUE(MoveFileExA(foreign.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    e2e::StandInLog log;
+    SetEnvironmentVariableA("RAVENLOOK_STANDIN_EXIT", nullptr);   // the application stays
+    ASSERT_NO_FATAL_FAILURE(installFrom(folder));
+    {
+        ProgramWithWindow application("RavenlookStandinApplication");
+        ASSERT_TRUE(application.found()) << "the installed application is not running";
+        ASSERT_NO_FATAL_FAILURE(uninstallThroughShortcut());
+        ASSERT_TRUE(application.close());
+    }
+    std::vector<std::string> pending = pendingRestartOperations();
+    ASSERT_GE(pending.size(), 4u);
+    EXPECT_EQ(pending[0], "delete " + foreign);
+    EXPECT_EQ(pending[1], "delete " + installed("Ravenlook.exe")) << "in use by the application";
+    EXPECT_EQ(pending.back(), "delete c:\\program files\\Ravenlook");
+
+    SetEnvironmentVariableA("RAVENLOOK_STANDIN_EXIT", "1");
+    ASSERT_NO_FATAL_FAILURE(installFrom(folder));
+    EXPECT_EQ(pendingRestartOperations(), std::vector<std::string>{"delete " + foreign});
+
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    EXPECT_FALSE(fileExists(foreign)) << "the other program's deletion is carried out";
+    EXPECT_EQ(listFolder(kInstallDir),
+              std::vector<std::string>(std::begin(kInstalledNames), std::end(kInstalledNames)));
+    EXPECT_EQ(listFolder(kShortcutDir),
+              (std::vector<std::string>{"Help.lnk", "Inspector.lnk", "Ravenlook.lnk",
+                                        "Uninstall.lnk"}));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+    deleteTree("c:\\ravenlook-tests\\uninstall-foreign");
+}
+
+// A distribution whose files are read-only (a CD, a zip that keeps the
+// mark), and an earlier installation that kept it: the reinstall replaces
+// the files, and the uninstall with its restart leaves nothing of ours.
+TEST_F(Uninstall, ReadOnlyFilesAreReplacedAndRemoved)
+{
+    std::string folder = e2e::prepareDistribution("uninstall-read-only");
+    for (const std::string &name : listFolder(folder))
+        ASSERT_TRUE(SetFileAttributesA((folder + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY));
+    e2e::StandInLog log;
+    ASSERT_NO_FATAL_FAILURE(installFrom(folder));
+    for (const char *name : kInstalledNames) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(GetFileAttributesA(installed(name).c_str()) & FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA(installed(name).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    // A newer build, read-only as well.
+    for (const std::string &name : listFolder(folder)) {
+        std::string path = folder + "\\" + name;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(writeFile(path, readFile(path) + "newer build"));
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    ASSERT_NO_FATAL_FAILURE(installFrom(folder));
+    EXPECT_EQ(readFile(installed("LICENSE.txt")), readFile(folder + "\\LICENSE.txt"));
+    EXPECT_EQ(readFile(installed("Ravenlook.exe")), readFile(folder + "\\Ravenlook.000"));
+
+    ASSERT_NO_FATAL_FAILURE(uninstallThroughShortcut());
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    EXPECT_FALSE(directoryExists("c:\\program files\\Ravenlook")) << listFolder(kInstallDir).size();
+    EXPECT_FALSE(directoryExists("c:\\windows\\start menu\\programs\\Ravenlook"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+    EXPECT_TRUE(pendingRestartOperations().empty());
 }

@@ -388,4 +388,35 @@ FolderMovedAway::~FolderMovedAway()
         MoveFileA(parked_.c_str(), path_.c_str());
 }
 
+ProgramWithWindow::ProgramWithWindow(const char *windowClass, int timeoutMs)
+{
+    for (int waited = 0; !window_ && waited <= timeoutMs; waited += 50) {
+        window_ = FindWindowA(windowClass, nullptr);
+        if (!window_)
+            Sleep(50);
+    }
+    DWORD id = 0;
+    if (window_ && GetWindowThreadProcessId(window_, &id))
+        process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+}
+
+ProgramWithWindow::~ProgramWithWindow()
+{
+    if (!process_)
+        return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+}
+
+bool ProgramWithWindow::close(int timeoutMs)
+{
+    if (!process_)
+        return false;
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    return WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
 }   // namespace testsupport

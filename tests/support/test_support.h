@@ -108,4 +108,23 @@ private:
     bool moved_ = false;
 };
 
+// A program of the prefix known by a top-level window of its class, such
+// as the installed application that the installer starts: found by that
+// window, closed as a user closes it, and ended by its process id if a
+// test leaves it running.
+class ProgramWithWindow {
+public:
+    explicit ProgramWithWindow(const char *windowClass, int timeoutMs = 10000);
+    ~ProgramWithWindow();
+    bool found() const { return process_ != nullptr; }
+    // WM_CLOSE to its window; true when the program has ended in time.
+    bool close(int timeoutMs = 10000);
+    ProgramWithWindow(const ProgramWithWindow &) = delete;
+    ProgramWithWindow &operator=(const ProgramWithWindow &) = delete;
+
+private:
+    HWND window_ = nullptr;
+    HANDLE process_ = nullptr;
+};
+
 }   // namespace testsupport

@@ -94,16 +94,17 @@ struct FileCase {
     const char *linkFile;   // null: no shortcut
     bool withIcon;
     const char *arguments;
+    bool required;   // only the help page may be missing
 };
 
 const FileCase kFileCases[INSTALL_FILE_COUNT] = {
-    {"LICENSE.txt", "LICENSE.txt", nullptr, false, nullptr},
-    {"Ravenlook.001", "Ravenlook.ico", nullptr, false, nullptr},
-    {"Ravenlook.002", "Ravenlook.cfg", nullptr, false, nullptr},
-    {"README.html", "README.html", "Help.lnk", false, ""},
-    {"Ravenlook.000", "Ravenlook.exe", "Ravenlook.lnk", true, ""},
-    {"Ravenlook.003", "Ravenlook_insp.exe", "Inspector.lnk", true, ""},
-    {"Ravenlook.004", "Ravenlook_inst.exe", "Uninstall.lnk", true, "-u"},
+    {"LICENSE.txt", "LICENSE.txt", nullptr, false, nullptr, true},
+    {"Ravenlook.001", "Ravenlook.ico", nullptr, false, nullptr, true},
+    {"Ravenlook.002", "Ravenlook.cfg", nullptr, false, nullptr, true},
+    {"README.html", "README.html", "Help.lnk", false, "", false},
+    {"Ravenlook.000", "Ravenlook.exe", "Ravenlook.lnk", true, "", true},
+    {"Ravenlook.003", "Ravenlook_insp.exe", "Inspector.lnk", true, "", true},
+    {"Ravenlook.004", "Ravenlook_inst.exe", "Uninstall.lnk", true, "-u", true},
 };
 
 class InstallFileTest : public ::testing::TestWithParam<int> {};
@@ -114,6 +115,7 @@ TEST_P(InstallFileTest, RowInCopyOrder)
     const InstallFileRow &got = kInstallFiles[GetParam()];
     EXPECT_STREQ(got.source, want.source);
     EXPECT_STREQ(got.destination, want.destination);
+    EXPECT_EQ(got.required, want.required);
     if (!want.linkFile) {
         EXPECT_EQ(got.shortcut, nullptr);
         return;

@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 using namespace testsupport;
 
@@ -36,7 +37,9 @@ bool emptyFolder(const char *)
 }
 
 // ---- tests -----------------------------------------------------------------
-TEST(UnbuildableInstallDir, InstallGivesMessage13AndWritesNoRecord)
+// The whole path is built before any folder is made: a path that does not
+// fit leaves no folder made for nothing.
+TEST(UnbuildableInstallDir, InstallGivesMessage13AndMakesNoFolderAndNoRecord)
 {
     deleteRecordKeys();
     std::string base = scratchFolder(kLongProgramFiles + strlen("c:\\ravenlook-tests\\"));
@@ -45,8 +48,8 @@ TEST(UnbuildableInstallDir, InstallGivesMessage13AndWritesNoRecord)
     EXPECT_EQ(runInstall(installDir, nullptr), MSG_INSTALL_FAILED);
     EXPECT_STREQ(installDir, "");
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310")) << "no record written";
-    EXPECT_EQ(listFolder(base), std::vector<std::string>{"Ravenlook"})
-        << "only the folder that fits is made";
+    EXPECT_TRUE(listFolder(base).empty()) << "not even the Ravenlook folder, which fits";
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "no entry";
     deleteTree(base);
     deleteRecordKeys();
 }

@@ -1,10 +1,13 @@
-// The install and uninstall procedures with a registry that refuses the
-// record. Wine's registry always lets us write, so the record is replaced
-// here, at link time, by a stand-in whose answers each test chooses.
+// The install and uninstall procedures with a record whose answers each
+// test chooses: one that accepts, one that refuses. Wine's registry always
+// lets us write, so the record is replaced here, at link time, by a
+// stand-in. Everything else (files, folders, links, the entry in the list
+// of installed programs, the restart's pending operations) is real.
 #include "engine.h"
 #include "install_record.h"
 #include "message_ids.h"
 #include "test_support.h"
+#include "uninstall_entry.h"
 
 #include <gtest/gtest.h>
 
@@ -194,6 +197,116 @@ TEST_F(RecordRefused, ListOfProgramsThatCannotTakeTheEntryLeavesTheInstallSucces
     EXPECT_EQ(listFolder(kInstallDir).size(), 7u);
 }
 
+namespace {
+
+int s_stepReports = 0;
+void countStep()
+{
+    ++s_stepReports;
+}
+
+std::string installed(const char *name)
+{
+    return std::string(kInstallDir) + "\\" + name;
+}
+
+}   // namespace
+
+// A folder in the way is a file of the same name: the procedure still goes
+// through its four steps, then reports the folder, having copied nothing,
+// linked nothing, recorded nothing and left no folder of its own.
+TEST_F(RecordRefused, InstallGives5Or6WhenAFileStandsWhereAFolderGoes)
+{
+    const struct {
+        const char *blocked;
+        int result;
+    } cases[] = {
+        {"c:\\program files\\Ravenlook", MSG_INSTALL_DIR_FAILED},
+        {kInstallDir, MSG_VERSION_DIR_FAILED},
+    };
+    s_writeStatus = RECORD_OK;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.blocked);
+        removeInstallation();
+        ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+        ASSERT_TRUE(makeDirectories("c:\\program files\\Ravenlook"));
+        deleteTree(c.blocked);
+        ASSERT_TRUE(writeFile(c.blocked, "a file in the way"));
+        s_writeCalls = 0;
+        s_stepReports = 0;
+        char installDir[PATH_CAPACITY];
+        memset(installDir, '#', sizeof installDir);
+        EXPECT_EQ(runInstall(installDir, countStep), c.result);
+        EXPECT_STREQ(installDir, "");
+        EXPECT_EQ(s_stepReports, 4) << "the bar moves as always";
+        EXPECT_EQ(readFile(c.blocked), "a file in the way");
+        EXPECT_EQ(s_writeCalls, 0) << "no record";
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "no entry";
+        EXPECT_TRUE(listFolder(kStartMenuPrograms).empty()) << "no shortcut folder";
+    }
+}
+
+// Every row is tried, then the record and the entry are written, so that
+// the uninstall can remove what was copied; the result says a file failed.
+TEST_F(RecordRefused, InstallGives7AfterAllRowsWhenARequiredFileIsMissingOrInUse)
+{
+    s_writeStatus = RECORD_OK;
+    DeleteFileA((source_ + "\\Ravenlook.000").c_str());
+    char installDir[PATH_CAPACITY];
+    EXPECT_EQ(runInstall(installDir, nullptr), MSG_COPY_FAILED);
+    EXPECT_STREQ(installDir, "");
+    EXPECT_FALSE(fileExists(installed("Ravenlook.exe")));
+    EXPECT_EQ(listFolder(kInstallDir).size(), 6u) << "the rows after it are copied";
+    EXPECT_EQ(listFolder(kShortcutDir),
+              (std::vector<std::string>{"Help.lnk", "Inspector.lnk", "Uninstall.lnk"}));
+    EXPECT_EQ(s_writeCalls, 1);
+    EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["InstallLocation"], kInstallDir);
+
+    // The file back, and an installed one held open without sharing, as a
+    // browser could hold the help page: that copy fails, though the help
+    // page alone may be missing; the others replace theirs.
+    writeFile(source_ + "\\Ravenlook.000", "content of Ravenlook.000");
+    writeFile(source_ + "\\LICENSE.txt", "a newer licence");
+    HANDLE held = CreateFileA(installed("README.html").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    writeFile(source_ + "\\README.html", "a newer help page");
+    EXPECT_EQ(runInstall(installDir, nullptr), MSG_COPY_FAILED);
+    CloseHandle(held);
+    EXPECT_EQ(readFile(installed("README.html")), "content of README.html");
+    EXPECT_EQ(readFile(installed("LICENSE.txt")), "a newer licence");
+    EXPECT_EQ(readFile(installed("Ravenlook.exe")), "content of Ravenlook.000");
+
+    // The record that cannot be written still decides: 13 wins over 7.
+    s_writeStatus = RECORD_CREATE_FAILED;
+    DeleteFileA((source_ + "\\Ravenlook.003").c_str());
+    EXPECT_EQ(runInstall(installDir, nullptr), MSG_INSTALL_FAILED);
+}
+
+// An uninstall before the restart scheduled our files and folders for
+// deletion; the install takes exactly those out of the list.
+TEST_F(RecordRefused, InstallCancelsThePendingDeletionsOfWhatItInstalls)
+{
+    s_writeStatus = RECORD_OK;
+    std::string foreign = scratchFolder("pending-foreign") + "\\old.tmp";
+    writeFile(foreign, "x");
+    ASSERT_TRUE(MoveFileExA(foreign.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(makeDirectories(kInstallDir));
+    for (const char *path : {"Ravenlook.exe", "Ravenlook_inst.exe"}) {
+        writeFile(installed(path), "left by the uninstall");
+        ASSERT_TRUE(MoveFileExA(installed(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    }
+    ASSERT_TRUE(MoveFileExA("C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3", nullptr,
+                            MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(MoveFileExA("c:\\program files\\Ravenlook", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_EQ(pendingRestartOperations().size(), 5u);
+
+    char installDir[PATH_CAPACITY];
+    EXPECT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
+    EXPECT_EQ(pendingRestartOperations(), std::vector<std::string>{"delete " + foreign});
+    deleteTree("c:\\ravenlook-tests\\pending-foreign");
+}
+
 TEST_F(RecordRefused, UninstallWithUnreadableRecordRemovesShortcutsThenGives12)
 {
     s_writeStatus = RECORD_OK;
@@ -230,6 +343,8 @@ TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
                 held.push_back(file);
         }
     ASSERT_FALSE(DeleteFileA("c:\\windows\\win.ini")) << "the files are not held";
+    // An entry in the list of installed programs, as a real installation has.
+    ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kInstallDir, "icon", "command", 1}));
 
     std::vector<std::string> foreign(std::begin(systemFolders), std::end(systemFolders));
     foreign.insert(foreign.begin(), canary);
@@ -242,17 +357,21 @@ TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
     for (HANDLE file : held)
         CloseHandle(file);
     EXPECT_EQ(s_removeCalls, 0) << "a refused record stays";
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "and so does the entry";
     EXPECT_EQ(readFile(canary + "\\precious.txt"), "keep me");
     EXPECT_TRUE(fileExists("c:\\windows\\win.ini"));
     deleteTree(canary);
 }
 
-TEST_F(RecordRefused, UninstallAcceptsTheRecordInAnyLetterCase)
+// Started from inside the install directory, as the Uninstall shortcut
+// starts it, the uninstall leaves that directory first: with nothing of
+// the installation running, all of it goes at once.
+TEST_F(RecordRefused, UninstallFromInsideTheDirectoryAcceptsTheRecordInAnyLetterCase)
 {
     s_writeStatus = RECORD_OK;
     char installDir[PATH_CAPACITY];
     ASSERT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
-    SetCurrentDirectoryA(before_.c_str());
+    ASSERT_TRUE(SetCurrentDirectoryA(kInstallDir));
     s_readStatus = RECORD_OK;
     s_readDirectory = "C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3";
     EXPECT_EQ(runUninstall(), MSG_SUCCESS);
