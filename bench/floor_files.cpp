@@ -139,16 +139,42 @@ bool versionFolder(char *folder, char *vendor)
     return joinPath(vendor, folder, kVendorFolder) && joinPath(folder, vendor, kVersionFolder);
 }
 
+// A folder made, or one that stands there already.
+bool makeFolder(const char *folder)
+{
+    if (CreateDirectoryA(folder, nullptr))
+        return true;
+    DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Both folders made (an existing one is kept as it is); the version
 // folder's path into folder.
 bool makeVersionFolder(char *folder)
 {
     char vendor[MAX_PATH];
-    if (!versionFolder(folder, vendor))
-        return false;
-    CreateDirectoryA(vendor, nullptr);
-    CreateDirectoryA(folder, nullptr);
-    return true;
+    return versionFolder(folder, vendor) && makeFolder(vendor) && makeFolder(folder);
+}
+
+// An installed file without the read-only mark a distribution may carry.
+void clearReadOnly(const char *file)
+{
+    DWORD attributes = GetFileAttributesA(file);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(file, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+// Reads the restart's pending file operations, as the install does to take
+// its own deletions out (the bench leaves none behind, so nothing changes).
+void readPendingOperations()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size);
+    RegCloseKey(key);
 }
 
 // Deletes the plain files directly in the folder, entered as the current
@@ -306,11 +332,16 @@ void install(HWND window)
     addStep(STEP_PROBES, at);
     at = pause(1000);
 
+    if (built)
+        readPendingOperations();
     for (const InstallFileRow &row : kInstallFiles) {
         char target[MAX_PATH];
         if (!built || !joinPath(target, installDir, row.destination))
             continue;
+        clearReadOnly(target);
         bool copied = CopyFileA(row.source, target, FALSE) != 0;
+        if (copied)
+            clearReadOnly(target);
         at = addStep(STEP_COPIES, at);
         if (copied && linked && row.shortcut) {
             writeLink(*row.shortcut, linkFolder, installDir, target);
