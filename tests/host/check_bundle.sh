@@ -42,6 +42,17 @@ cat "$scratch/lines.txt"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
+# The output of every failed test, from its start to its verdict, and of a
+# test its program ended during (a crash, the watchdog).
+for result in "$bundle"/results/*_tests.txt; do
+    tr -d '\r' <"$result" | awk '
+        /^\[ RUN      \]/ { block = ""; running = 1 }
+        { block = block $0 "\n" }
+        /^\[       OK \]/ || /^\[  SKIPPED \] .* \([0-9]+ ms\)$/ { running = 0 }
+        /^\[  FAILED  \] .* \([0-9]+ ms\)$/ { printf "%s", block; running = 0 }
+        END { if (running) printf "%s(the program ended during this test)\n", block }'
+done
+
 last="$(tail -n 1 "$scratch/lines.txt")"
 if [[ "$last" =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed,\ ([0-9]+)\ skipped$ ]]; then
     passed=${BASH_REMATCH[1]} failed=${BASH_REMATCH[2]} skipped=${BASH_REMATCH[3]}
