@@ -5,6 +5,10 @@
 #   make dist   the sample distribution folder and its zip under build/windows/dist;
 #               with SIGN_CERT and SIGN_KEY (and optionally SIGN_TIMESTAMP_URL) the
 #               setup program in it is signed (tools/sign, README "Releasing")
+#   make windows-tests
+#               the Windows test bundle build/windows/Ravenlook-1.3-tests.zip: every
+#               Windows-side and end-to-end test with run-tests.cmd, to run on Windows
+#               10/11 (README "Testing on real Windows")
 #   make bench  size, start-up, install/uninstall and memory figures against NSIS,
 #               the bare minimum and a like-for-like floor (bench/results.md)
 #   make fuzz   libFuzzer targets of the parsers, FUZZ_SECONDS each (default 60)
@@ -13,7 +17,8 @@
 BUILD := build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-windows build-native test test-native test-windows run dist bench fuzz lint clean
+.PHONY: all deps build build-windows build-native test test-native test-windows run dist \
+	windows-tests bench fuzz lint clean
 
 all: build
 
@@ -52,6 +57,9 @@ dist: build-windows
 
 run: dist
 	tools/run-demo
+
+windows-tests: build-windows
+	@cmake --build --preset windows --target windows_tests_zip
 
 bench: deps
 	@tools/bench

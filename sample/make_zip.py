@@ -3,7 +3,8 @@
 
 The files go into one top-level folder, in the order given on the command
 line, deflated, each with the same time stamp and the same attributes and
-no extra fields. The time stamp is SOURCE_DATE_EPOCH when that is set, else
+no extra fields; a name may lie in a subfolder ("canary/version.dll"),
+whose entry comes before its first file. The time stamp is SOURCE_DATE_EPOCH when that is set, else
 2026-01-01 00:00:00. The zip is built in memory and written only when its
 bytes differ from the file already there, so an unchanged distribution
 leaves the file (and its modification time) alone.
@@ -49,7 +50,16 @@ def build_zip(top, source_dir, names):
         folder = entry(top + '/', date_time, FOLDER_ATTRIBUTES)
         folder.compress_type = zipfile.ZIP_STORED
         archive.writestr(folder, b'')
+        folders = set()
         for name in names:
+            parts = name.split('/')[:-1]
+            for depth in range(1, len(parts) + 1):
+                subfolder = '/'.join(parts[:depth])
+                if subfolder not in folders:
+                    folders.add(subfolder)
+                    entry_info = entry(top + '/' + subfolder + '/', date_time, FOLDER_ATTRIBUTES)
+                    entry_info.compress_type = zipfile.ZIP_STORED
+                    archive.writestr(entry_info, b'')
             with open(os.path.join(source_dir, name), 'rb') as source:
                 data = source.read()
             info = entry(top + '/' + name, date_time, FILE_ATTRIBUTES)
@@ -57,22 +67,25 @@ def build_zip(top, source_dir, names):
     return buffer.getvalue()
 
 
-def main():
-    if len(sys.argv) < 5:
-        sys.stderr.write('usage: make_zip.py OUTPUT.zip TOP_FOLDER SOURCE_DIR NAME...\n')
-        return 2
-    output, top, source_dir, names = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
-    data = build_zip(top, source_dir, names)
+def write_if_changed(output, data):
     try:
         with open(output, 'rb') as existing:
             if existing.read() == data:
-                return 0
+                return
     except FileNotFoundError:
         pass
     partial = output + '.part'
     with open(partial, 'wb') as out:
         out.write(data)
     os.replace(partial, output)
+
+
+def main():
+    if len(sys.argv) < 5:
+        sys.stderr.write('usage: make_zip.py OUTPUT.zip TOP_FOLDER SOURCE_DIR NAME...\n')
+        return 2
+    output, top, source_dir, names = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
+    write_if_changed(output, build_zip(top, source_dir, names))
     return 0
 
 

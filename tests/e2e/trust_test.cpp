@@ -24,12 +24,16 @@ const char kMarkers[] = "c:\\ravenlook-tests\\canary-markers";
 // for the named programs, while this lives: the planting attack. Wine reads
 // the per-program overrides from the registry when a process starts (an
 // override put into WINEDLLOVERRIDES by a Windows parent process does not
-// reach the loader of the DLLs its child loads at start-up).
+// reach the loader of the DLLs its child loads at start-up). Windows needs
+// nothing of this: its search order takes the program's folder first
+// unless the program restricts it, so there the DLLs are simply planted.
 class PreferPlantedDlls {
 public:
     PreferPlantedDlls(std::vector<std::string> programs, std::vector<std::string> dlls)
-        : programs_(std::move(programs))
     {
+        if (!runningUnderWine())
+            return;
+        programs_ = std::move(programs);
         for (const std::string &program : programs_) {
             HKEY key;
             std::string path = kAppDefaults + program + "\\DllOverrides";
@@ -93,8 +97,11 @@ std::vector<std::string> allPlantedDlls()
 }
 
 // Runs the probe in the folder with the overrides for the DLLs and returns
-// the markers that appeared (then clears them).
-std::vector<std::string> markersOfProbe(const std::string &folder, const std::string &args)
+// the markers that appeared (then clears them). The probe's exit code has
+// a bit for each name given that the process had loaded before the probe
+// asked for it (the first name bit 0); it goes to *alreadyLoaded.
+std::vector<std::string> markersOfProbe(const std::string &folder, const std::string &args,
+                                        DWORD *alreadyLoaded = nullptr)
 {
     std::string probe = folder + "\\probe.exe";
     EXPECT_TRUE(CopyFileA(requiredPathFromEnvironment("RAVENLOOK_CANARY_PROBE").c_str(),
@@ -102,8 +109,11 @@ std::vector<std::string> markersOfProbe(const std::string &folder, const std::st
     PreferPlantedDlls prefer({"probe.exe"}, allPlantedDlls());
     Program program;
     EXPECT_TRUE(program.start(probe, args, folder));
-    DWORD exitCode;
+    DWORD exitCode = 0;
     EXPECT_TRUE(program.waitForExit(&exitCode));
+    EXPECT_LT(exitCode, 1u << std::size(kPlantedDlls)) << "the probe did not end normally";
+    if (alreadyLoaded)
+        *alreadyLoaded = exitCode;
     std::vector<std::string> markers = listFolder(kMarkers);
     deleteTree(kMarkers);
     DeleteFileA(probe.c_str());
@@ -124,15 +134,27 @@ TEST_F(Planting, PlantedDllsWouldBeLoadedByAnUnprotectedProgram)
 {
     // The positive control: the same folder, the same overrides, a program
     // that loads the names plainly. A marker appears for every one, so the
-    // next test's silence means something.
+    // next test's silence means something; except for a name the system
+    // itself loaded from its own folder before any line of the probe ran
+    // (Windows then uses that module for the name, wherever it came from),
+    // which no planted copy can replace.
     std::string args;
     for (const char *dll : kPlantedDlls)
         args += std::string(args.empty() ? "" : " ") + dll;
-    std::vector<std::string> markers = markersOfProbe(folder_, args);
-    for (const char *dll : kPlantedDlls)
-        EXPECT_NE(std::find(markers.begin(), markers.end(), std::string(dll) + ".txt"),
-                  markers.end())
-            << dll;
+    DWORD alreadyLoaded = 0;
+    std::vector<std::string> markers = markersOfProbe(folder_, args, &alreadyLoaded);
+    std::vector<std::string> systemCopies;
+    for (size_t i = 0; i < std::size(kPlantedDlls); ++i) {
+        const char *dll = kPlantedDlls[i];
+        bool planted = std::find(markers.begin(), markers.end(), std::string(dll) + ".txt") !=
+                       markers.end();
+        if (!planted && (alreadyLoaded & (1u << i)))
+            systemCopies.push_back(dll);
+        else
+            EXPECT_TRUE(planted) << dll;
+    }
+    std::cout << "[ INFO     ] already loaded from the system: " << joined(systemCopies)
+              << std::endl;
 }
 
 TEST_F(Planting, InstallerLoadsNoDllFromItsFolder)
@@ -175,6 +197,52 @@ TEST_F(Planting, InstallerLoadsNoDllFromItsFolder)
     for (const std::string &marker : listFolder(kMarkers))
         ADD_FAILURE() << "planted DLL loaded: " << marker << ": "
                       << readFile(std::string(kMarkers) + "\\" + marker);
+}
+
+// UAC, as only Windows has it. The manifest's requireAdministrator lets
+// the setup program start only as a full administrator (from the tests'
+// elevated command prompt it needs no prompt), and Windows virtualises no
+// write of such a program: nothing of the install lands in the user's
+// VirtualStore, in files or in the registry, and everything where it
+// belongs.
+TEST(Elevation, SetupProgramRunsElevatedAndNothingLandsInTheVirtualStore)
+{
+    SKIP_UNDER_WINE("Wine has no UAC: no split token, no VirtualStore");
+    ASSERT_TRUE(processIsElevated(GetCurrentProcess())) << "start the tests as administrator";
+    std::string store = environment("LOCALAPPDATA") + "\\VirtualStore";
+    ASSERT_NE(store, "\\VirtualStore");
+    removeInstallation();
+    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    std::string folder = e2e::prepareDistribution("elevation");
+    {
+        e2e::StandInLog log;
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(processIsElevated(program.process()));
+        HANDLE token;
+        ASSERT_TRUE(OpenProcessToken(program.process(), TOKEN_QUERY, &token));
+        DWORD virtualised = 1, size = 0;
+        EXPECT_TRUE(GetTokenInformation(token, TokenVirtualizationEnabled, &virtualised,
+                                        sizeof virtualised, &size));
+        CloseHandle(token);
+        EXPECT_EQ(virtualised, 0u) << "Windows would redirect the install's writes";
+        MessageBoxView done = e2e::pressAgree(program, window);
+        ASSERT_NE(done.handle, nullptr);
+        EXPECT_EQ(done.text.substr(0, 23), "Installation completed!");
+        e2e::confirmAndExpectEnd(program, done);
+        log.lines();
+    }
+    EXPECT_EQ(listFolder(kInstallDir).size(), 7u);
+    EXPECT_EQ(listFolder(kShortcutDir).size(), 4u);
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    for (const char *path : {"Program Files\\Ravenlook", "Windows\\Start Menu"})
+        EXPECT_FALSE(directoryExists(store + "\\" + path)) << store << "\\" << path;
+    for (const char *key :
+         {"Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\Win310",
+          "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Win310"})
+        EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, key)) << key;
+    removeInstallation();
 }
 
 TEST(SafeLaunch, OnlyTheInstalledApplicationIsStarted)

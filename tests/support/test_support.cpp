@@ -4,9 +4,12 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace testsupport {
 
@@ -31,12 +34,88 @@ std::string environment(const char *name)
     return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
 }
 
+bool runningUnderWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::string systemDescription()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    char text[128] = "an unknown system";
+    typedef const char *(CDECL * WineVersion)();
+    auto wineVersion = reinterpret_cast<WineVersion>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "wine_get_version")));
+    // GetVersionEx tells a program without a manifest Windows 8; ntdll's
+    // RtlGetVersion the truth.
+    typedef LONG(WINAPI * RtlGetVersion)(OSVERSIONINFOW *);
+    auto rtlGetVersion = reinterpret_cast<RtlGetVersion>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")));
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (wineVersion)
+        snprintf(text, sizeof text, "Wine %s", wineVersion());
+    else if (rtlGetVersion && rtlGetVersion(&version) == 0)
+        snprintf(text, sizeof text, "Windows %lu.%lu.%lu", version.dwMajorVersion,
+                 version.dwMinorVersion, version.dwBuildNumber);
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return std::string(text) + (wow64 ? ", 32-bit program under WoW64" : ", 32-bit system");
+}
+
+bool processIsElevated(HANDLE process)
+{
+    HANDLE token;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token))
+        return false;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    return known && elevation.TokenIsElevated;
+}
+
+// The folder of the running test program.
+static std::string programFolder()
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    std::string folder(path, length);
+    return folder.substr(0, folder.rfind('\\'));
+}
+
+// Where the test bundle puts each input, relative to the test programs
+// (tests/bundle/CMakeLists.txt lays it out so).
+struct BundleInput {
+    const char *variable;
+    const char *relativePath;
+};
+static const BundleInput kBundleInputs[] = {
+    {"RAVENLOOK_INSTALLER", "Ravenlook\\Ravenlook_inst.exe"},
+    {"RAVENLOOK_DIST", "Ravenlook"},
+    {"RAVENLOOK_CANARY_DIR", "canary"},
+    {"RAVENLOOK_CANARY_PROBE", "canary\\canary_probe.exe"},
+};
+
 std::string requiredPathFromEnvironment(const char *name)
 {
     std::string value = environment(name);
-    if (value.empty())
-        ADD_FAILURE() << "environment variable " << name << " is not set (run through ctest)";
-    return windowsPathOf(value);
+    if (!value.empty())
+        return windowsPathOf(value);
+    for (const BundleInput &input : kBundleInputs) {
+        if (strcmp(input.variable, name) != 0)
+            continue;
+        std::string path = programFolder() + "\\" + input.relativePath;
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            ADD_FAILURE() << "environment variable " << name << " is not set (ctest sets it), "
+                          << "and " << path << " is missing (the test bundle has it)";
+        return path;
+    }
+    ADD_FAILURE() << "environment variable " << name << " is not set (run through ctest)";
+    return std::string();
 }
 
 bool fileExists(const std::string &path)
@@ -107,13 +186,28 @@ std::vector<std::string> listFolder(const std::string &path)
     return names;
 }
 
+bool isLink(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool reachedThroughLink(const std::string &path)
+{
+    for (size_t i = 3; i <= path.size(); ++i)
+        if ((i == path.size() || path[i] == '\\') && isLink(path.substr(0, i)))
+            return true;
+    return false;
+}
+
 void deleteTree(const std::string &path)
 {
-    if (!directoryExists(path)) {
-        if (fileExists(path)) {
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
-        }
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
         return;
     }
     for (const std::string &name : listFolder(path))
@@ -228,49 +322,105 @@ std::map<std::string, std::string> keyValues(HKEY root, const char *subKey)
     return values;
 }
 
-std::vector<std::string> pendingRestartOperations()
+// The strings of PendingFileRenameOperations, as stored: pairs of a source
+// and a target, the target empty for a deletion, the paths with the native
+// prefix \??\. Empty when the value is missing.
+static std::vector<std::wstring> pendingStrings()
 {
-    std::vector<std::string> operations;
+    std::vector<std::wstring> strings;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return operations;
+        return strings;
     std::vector<wchar_t> data(65536);
     DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t)), type = 0;
     LONG result = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type,
                                    reinterpret_cast<BYTE *>(data.data()), &size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS || type != REG_MULTI_SZ)
-        return operations;
-    // Pairs of strings: the source, then the target or an empty string for
-    // a deletion; the paths carry the native prefix \??\.
-    std::vector<std::string> strings;
+        return strings;
+    // The value's end is its size: an empty target is an empty string.
     const wchar_t *end = data.data() + size / sizeof(wchar_t);
     for (const wchar_t *p = data.data(); p < end;) {
-        std::wstring wide(p);
-        p += wide.size() + 1;
-        if (wide.compare(0, 4, L"\\??\\") == 0)
-            wide.erase(0, 4);
-        char text[1024];
-        int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, sizeof text, nullptr,
-                                         nullptr);
-        strings.push_back(length > 0 ? text : "?");
+        std::wstring text(p, std::find(p, end, L'\0'));
+        p += text.size() + 1;
+        strings.push_back(text);
     }
+    return strings;
+}
+
+// A path of PendingFileRenameOperations in the ANSI code page, without its
+// native prefix.
+static std::string pendingPath(std::wstring wide)
+{
+    if (wide.compare(0, 4, L"\\??\\") == 0)
+        wide.erase(0, 4);
+    char text[1024];
+    int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, sizeof text, nullptr,
+                                     nullptr);
+    return length > 0 ? text : "?";
+}
+
+std::vector<std::string> pendingRestartOperations()
+{
+    std::vector<std::string> operations;
+    std::vector<std::wstring> strings = pendingStrings();
     for (size_t i = 0; i + 1 < strings.size(); i += 2) {
         if (strings[i].empty())
             break;
+        std::string source = pendingPath(strings[i]);
         operations.push_back(strings[i + 1].empty()
-                                 ? "delete " + strings[i]
-                                 : "rename " + strings[i] + " " + strings[i + 1]);
+                                 ? "delete " + source
+                                 : "rename " + source + " " + pendingPath(strings[i + 1]));
     }
     return operations;
 }
 
+// The folders where the tests install, and where they keep their files.
+static const char *const kOwnFolders[] = {
+    "c:\\program files\\Ravenlook",
+    "c:\\arquivos de programas\\Ravenlook",
+    "c:\\Ravenlook",
+    "c:\\ravenlook-tests",
+};
+static const size_t kInstallFolderCount = 3;
+
+// True when the path is one of the first folderCount of the tests' own
+// folders or lies below one.
+static bool isOwnPath(const std::string &path, size_t folderCount = std::size(kOwnFolders))
+{
+    for (size_t i = 0; i < folderCount; ++i) {
+        const char *folder = kOwnFolders[i];
+        size_t length = strlen(folder);
+        if (path.size() >= length && _strnicmp(path.c_str(), folder, length) == 0 &&
+            (path.size() == length || path[length] == '\\'))
+            return true;
+    }
+    return false;
+}
+
 void clearPendingRestartOperations()
 {
+    std::vector<std::wstring> strings = pendingStrings();
+    std::vector<wchar_t> kept;
+    for (size_t i = 0; i + 1 < strings.size() && !strings[i].empty(); i += 2) {
+        if (isOwnPath(pendingPath(strings[i])))
+            continue;
+        for (size_t k = i; k < i + 2; ++k) {
+            kept.insert(kept.end(), strings[k].begin(), strings[k].end());
+            kept.push_back(L'\0');
+        }
+    }
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
-    RegDeleteValueA(key, kPendingOperations);
+    if (kept.empty()) {
+        RegDeleteValueA(key, kPendingOperations);
+    } else {
+        kept.push_back(L'\0');
+        RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE *>(kept.data()),
+                       static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+    }
     RegCloseKey(key);
 }
 
@@ -316,6 +466,8 @@ UninstallListUnwritable::UninstallListUnwritable()
 UninstallListUnwritable::~UninstallListUnwritable()
 {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey);
+    if (!active_)
+        return;
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallList);
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -364,12 +516,44 @@ LinkFields readShortcut(const std::string &linkFile)
     return fields;
 }
 
+// Ends the programs a test left running from an installation (the
+// application the installer started, an uninstaller), by their process ids:
+// their files could not be deleted, and the next test would meet them.
+// When one test program runs all its tests, as the test bundle does, the
+// application one test started may not have ended when the next begins.
+static void endProgramsOfTheInstallation()
+{
+    HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (list == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(list, &entry); more; more = Process32Next(list, &entry)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE |
+                                         SYNCHRONIZE,
+                                     FALSE, entry.th32ProcessID);
+        if (!process)
+            continue;
+        char image[MAX_PATH];
+        DWORD length = MAX_PATH;
+        if (QueryFullProcessImageNameA(process, 0, image, &length) &&
+            isOwnPath(std::string(image, length), kInstallFolderCount)) {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, 5000);
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(list);
+}
+
 void removeInstallation()
 {
+    endProgramsOfTheInstallation();
     deleteTree("c:\\program files\\Ravenlook");
     deleteTree("c:\\arquivos de programas");
     deleteTree("c:\\Ravenlook");
     deleteTree("c:\\windows\\start menu");
+    deleteTree("c:\\documents and settings\\all users\\start menu\\programs\\Ravenlook");
     deleteRecordKeys();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey);
     clearPendingRestartOperations();
@@ -379,7 +563,7 @@ FolderMovedAway::FolderMovedAway(const std::string &path)
     : path_(path), parked_(path + ".parked-by-test")
 {
     deleteTree(parked_);
-    moved_ = MoveFileA(path_.c_str(), parked_.c_str()) != 0;
+    moved_ = !isLink(path_) && MoveFileA(path_.c_str(), parked_.c_str()) != 0;
 }
 
 FolderMovedAway::~FolderMovedAway()

@@ -10,12 +10,49 @@
 
 namespace testsupport {
 
+// ---- where the tests run --------------------------------------------------
+// Under Wine (CTest's runs, or the test bundle under Wine's cmd.exe), whose
+// ntdll exports wine_get_version, or on Windows itself (the test bundle).
+bool runningUnderWine();
+// "Wine 8.0" or "Windows 10.0.19045", with the program's bitness.
+std::string systemDescription();
+// True when the process's token is elevated (UAC's full administrator).
+bool processIsElevated(HANDLE process);
+
+// What only Wine can do (a restart by wineboot, Wine's own tools, a prefix
+// that may be changed at will): on Windows the calling test stops here,
+// skipped with the reason; what it checked before still counts.
+#define SKIP_UNLESS_WINE(why)                                                                      \
+    do {                                                                                           \
+        if (!::testsupport::runningUnderWine())                                                    \
+            GTEST_SKIP() << "Wine only: " << (why);                                                \
+    } while (0)
+// What only Windows can show (UAC, its compatibility links): skipped under
+// Wine with the reason.
+#define SKIP_UNDER_WINE(why)                                                                       \
+    do {                                                                                           \
+        if (::testsupport::runningUnderWine())                                                     \
+            GTEST_SKIP() << "Windows only: " << (why);                                             \
+    } while (0)
+// The restart that carries out the file operations waiting for it (see
+// restartSystem): under Wine wineboot -r; a test cannot restart the Windows
+// it runs on, so there the calling test ends here, skipped.
+#define RESTART_SYSTEM()                                                                           \
+    do {                                                                                           \
+        SKIP_UNLESS_WINE("the restart is Wine's wineboot -r; a test cannot restart Windows");      \
+        ASSERT_NO_FATAL_FAILURE(::testsupport::restartSystem());                                   \
+    } while (0)
+
+// ---- the inputs --------------------------------------------------------------
 // A Unix path (as CTest passes it in the environment) as Wine's Z: path.
 std::string windowsPathOf(const std::string &unixPath);
 // The environment variable, or "" when unset.
 std::string environment(const char *name);
-// The Windows path of a file named by an environment variable; fails the
-// calling test (via ADD_FAILURE) when the variable is missing.
+// The Windows path of an input of the tests (the installer, the
+// distribution, the canary DLLs and probe), named by an environment
+// variable: CTest sets them. Without the variable, the input beside the
+// test program as the test bundle lays it out (tests/bundle). Fails the
+// calling test (via ADD_FAILURE) when neither is there.
 std::string requiredPathFromEnvironment(const char *name);
 
 bool fileExists(const std::string &path);
@@ -23,7 +60,15 @@ bool directoryExists(const std::string &path);
 bool makeDirectories(const std::string &path);   // every missing level
 bool writeFile(const std::string &path, const std::string &bytes);
 std::string readFile(const std::string &path);   // "" when missing
-// Deletes a folder and everything below it (read-only files included).
+// True for a symbolic link or junction (a reparse point): Windows'
+// compatibility links such as c:\documents and settings, Wine's links from
+// the profile to Unix folders.
+bool isLink(const std::string &path);
+// True when the path or a folder on the way to it is a link.
+bool reachedThroughLink(const std::string &path);
+// Deletes a folder and everything below it (read-only files included). A
+// link is never entered or deleted, wherever it is met: its target is not
+// the test's (and Wine would act on the target).
 void deleteTree(const std::string &path);
 // Names of the entries directly in a folder, sorted, without "." and "..".
 std::vector<std::string> listFolder(const std::string &path);
@@ -53,7 +98,9 @@ extern const char kProgramEntryKey[];   // SOFTWARE\...\Uninstall\Ravenlook 1.3,
 // The file operations that wait for the next restart (MoveFileEx with
 // MOVEFILE_DELAY_UNTIL_REBOOT), as "delete <path>" or "rename <from> <to>".
 std::vector<std::string> pendingRestartOperations();
-// Forgets them, so that one test's restart cannot act on another's files.
+// Forgets those of the tests' own folders (the installations' and
+// c:\ravenlook-tests), so that one test's restart cannot act on another's
+// files; other programs' operations (an update's on Windows) stay.
 void clearPendingRestartOperations();
 // Restarts the prefix's system as far as files are concerned: wineboot -r
 // carries out the pending operations as a Windows restart does. Fails the
@@ -85,7 +132,8 @@ LinkFields readShortcut(const std::string &linkFile);
 
 // Deletes the installation this program makes, wherever a test left it,
 // the record, the entry in the list of installed programs and the pending
-// restart operations: every test that installs starts and ends with this.
+// restart operations, after ending any program still running from it:
+// every test that installs starts and ends with this.
 void removeInstallation();
 
 // Well-known folders of the test prefix.
@@ -94,7 +142,8 @@ extern const char kInstallDir[];          // c:\program files\Ravenlook\Ravenloo
 extern const char kStartMenuPrograms[];   // c:\windows\start menu\programs
 extern const char kShortcutDir[];         // ...\programs\Ravenlook\Ravenlook v1.3
 
-// Renames a folder away for the scope and restores it in every outcome.
+// Renames a folder away for the scope and restores it in every outcome. A
+// link is not moved (Wine would rename its target): moved() is false.
 class FolderMovedAway {
 public:
     explicit FolderMovedAway(const std::string &path);

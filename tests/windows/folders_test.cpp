@@ -43,11 +43,14 @@ class FolderLookup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // No candidate but Wine's own c:\program files may exist beforehand.
+        // No candidate but the system's own c:\program files may exist
+        // beforehand, and on Windows its Start menu behind its links.
         removeInstallation();
         deleteTree("c:\\documents and settings");
         for (const char *candidate : kStartMenuCandidates)
-            ASSERT_FALSE(directoryExists(std::string("c:\\") + candidate)) << candidate;
+            ASSERT_FALSE(directoryExists(std::string("c:\\") + candidate) &&
+                         !reachedThroughLink(std::string("c:\\") + candidate))
+                << candidate;
         ASSERT_TRUE(directoryExists(kProgramFiles));
     }
     void TearDown() override
@@ -76,6 +79,7 @@ TEST_F(FolderLookup, EnglishProgramFilesWhenItIsTheOnlyOne)
 
 TEST_F(FolderLookup, NoProgramFilesFolderGivesTheDriveAlone)
 {
+    SKIP_UNLESS_WINE("c:\\program files can be moved away only in a throwaway prefix");
     FolderMovedAway away(kProgramFiles);
     ASSERT_TRUE(away.moved());
     char path[PATH_CAPACITY] = "garbage";
@@ -122,6 +126,7 @@ TEST_F(FolderLookup, OnlyTheAllUsersStartMenuGivesTheEighthCandidate)
 
 TEST_F(FolderLookup, NoStartMenuCandidateGivesFalse)
 {
+    SKIP_UNLESS_WINE("Windows always has a Start menu behind c:\\documents and settings");
     char path[PATH_CAPACITY];
     EXPECT_FALSE(findStartMenuFolder(path));
 }

@@ -1,0 +1,150 @@
+// What the tests meet on a machine that is not theirs alone, and must get
+// right there: the system's links, which the tests' helpers never enter,
+// move or delete (Windows' compatibility links deny listing but let a path
+// through them open, and the program's Start-menu lookup goes through
+// them), and other programs' file operations waiting for the restart,
+// which the tests' cleanup leaves alone.
+#include "engine.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace testsupport;
+
+namespace {
+
+// The links Windows keeps for programs written for XP: to c:\users, to
+// c:\programdata, and to its Microsoft\Windows\Start Menu.
+const char *const kCompatibilityLinks[] = {"c:\\documents and settings", "c:\\users\\all users",
+                                           "c:\\programdata\\start menu"};
+const char kLinkedStartMenu[] = "c:\\documents and settings\\all users\\start menu\\programs";
+const char kStartMenu[] = "c:\\programdata\\microsoft\\windows\\start menu\\programs";
+
+}   // namespace
+
+TEST(CompatibilityLinks, DenyListingButLetThePathToTheStartMenuThrough)
+{
+    SKIP_UNDER_WINE("Wine has no compatibility links");
+    for (const char *link : kCompatibilityLinks) {
+        SCOPED_TRACE(link);
+        DWORD attributes = GetFileAttributesA(link);
+        ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        WIN32_FIND_DATAA entry = {};
+        HANDLE find = FindFirstFileA((std::string(link) + "\\*").c_str(), &entry);
+        EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "listed: " << entry.cFileName;
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
+    }
+
+    // Without c:\windows\start menu (the tests' own), the lookup takes the
+    // eighth candidate, through three links, and what is made there lands
+    // in the Start menu of all users.
+    removeInstallation();
+    char path[PATH_CAPACITY] = "garbage";
+    ASSERT_TRUE(findStartMenuFolder(path));
+    EXPECT_STREQ(path, kLinkedStartMenu);
+    std::string made = std::string(kLinkedStartMenu) + "\\Ravenlook link check";
+    ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr)) << GetLastError();
+    EXPECT_TRUE(directoryExists(std::string(kStartMenu) + "\\Ravenlook link check"));
+    EXPECT_TRUE(RemoveDirectoryA(made.c_str()));
+}
+
+TEST(CompatibilityLinks, AreNeverEnteredMovedOrDeletedByTheTests)
+{
+    SKIP_UNDER_WINE("Wine has no compatibility links");
+    for (const char *link : kCompatibilityLinks) {
+        SCOPED_TRACE(link);
+        deleteTree(link);
+        EXPECT_TRUE(isLink(link));
+        FolderMovedAway away(link);
+        EXPECT_FALSE(away.moved());
+        EXPECT_TRUE(isLink(link));
+    }
+    EXPECT_TRUE(reachedThroughLink(kLinkedStartMenu));
+    EXPECT_TRUE(directoryExists(kLinkedStartMenu));
+}
+
+// The profile's Desktop leads to the Unix home, which a test must never
+// touch: the guard of deleteTree and FolderMovedAway has to see it as a
+// link (only seeing is tried: a failure would cost the home's files).
+TEST(WineLinks, ProfileFoldersLeadingToUnixAreLinks)
+{
+    SKIP_UNLESS_WINE("the profile's links to Unix folders are Wine's");
+    std::string desktop = environment("USERPROFILE") + "\\Desktop";
+    ASSERT_TRUE(directoryExists(desktop)) << desktop;
+    EXPECT_TRUE(isLink(desktop)) << desktop;
+    EXPECT_TRUE(reachedThroughLink(desktop + "\\any file"));
+}
+
+namespace {
+
+// Keeps PendingFileRenameOperations as it was and puts it back afterwards,
+// and starts without the tests' own operations.
+class PendingOperations : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HKEY key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key),
+                  ERROR_SUCCESS);
+        DWORD size = static_cast<DWORD>(saved_.size());
+        present_ = RegQueryValueExW(key, kValue, nullptr, &type_, saved_.data(), &size) ==
+                   ERROR_SUCCESS;
+        saved_.resize(present_ ? size : 0);
+        RegCloseKey(key);
+        clearPendingRestartOperations();
+    }
+    void TearDown() override
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) !=
+            ERROR_SUCCESS)
+            return;
+        if (present_)
+            RegSetValueExW(key, kValue, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
+        else
+            RegDeleteValueW(key, kValue);
+        RegCloseKey(key);
+        DeleteFileA(kForeign);
+        deleteTree("c:\\ravenlook-tests\\pending");
+    }
+
+    static constexpr const char *kSessionManager =
+        "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    static constexpr const wchar_t *kValue = L"PendingFileRenameOperations";
+    // Another program's file (say, an update's), next to the tests' own
+    // c:\Ravenlook without being in it.
+    static constexpr const char *kForeign = "c:\\Ravenlook-update.tmp";
+    std::vector<BYTE> saved_ = std::vector<BYTE>(1 << 17);   // up to 128 KB
+    DWORD type_ = REG_MULTI_SZ;
+    bool present_ = false;
+};
+
+}   // namespace
+
+TEST_F(PendingOperations, CleanupForgetsOnlyTheTestsOwn)
+{
+    std::string own = scratchFolder("pending") + "\\leftover.tmp";
+    ASSERT_TRUE(writeFile(own, "x"));
+    ASSERT_TRUE(writeFile(kForeign, "x"));
+    ASSERT_TRUE(MoveFileExA(kForeign, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(MoveFileExA(own.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    std::vector<std::string> before = pendingRestartOperations();
+    ASSERT_EQ(std::count(before.begin(), before.end(), std::string("delete ") + kForeign), 1);
+    ASSERT_EQ(std::count(before.begin(), before.end(), "delete " + own), 1);
+
+    clearPendingRestartOperations();
+    std::vector<std::string> after = pendingRestartOperations();
+    EXPECT_EQ(std::count(after.begin(), after.end(), "delete " + own), 0);
+    std::vector<std::string> others;
+    for (const std::string &operation : before)
+        if (operation != "delete " + own)
+            others.push_back(operation);
+    EXPECT_EQ(after, others) << "another program's operations are kept, in their order";
+}
