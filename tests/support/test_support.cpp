@@ -398,6 +398,38 @@ static bool isOwnPath(const std::string &path, size_t folderCount = std::size(kO
     return false;
 }
 
+PendingOperationsKept::PendingOperationsKept()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot read the restart's list";
+        return;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExA(key, kPendingOperations, nullptr, &type_, nullptr, &size) ==
+        ERROR_SUCCESS) {
+        saved_.resize(size);
+        present_ = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type_,
+                                    saved_.data(), &size) == ERROR_SUCCESS;
+        saved_.resize(present_ ? size : 0);
+    }
+    RegCloseKey(key);
+}
+
+PendingOperationsKept::~PendingOperationsKept()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    if (present_)
+        RegSetValueExW(key, L"PendingFileRenameOperations", 0, type_, saved_.data(),
+                       static_cast<DWORD>(saved_.size()));
+    else
+        RegDeleteValueA(key, kPendingOperations);
+    RegCloseKey(key);
+}
+
 void clearPendingRestartOperations()
 {
     std::vector<std::wstring> strings = pendingStrings();

@@ -102,6 +102,20 @@ std::vector<std::string> pendingRestartOperations();
 // c:\ravenlook-tests), so that one test's restart cannot act on another's
 // files; other programs' operations (an update's on Windows) stay.
 void clearPendingRestartOperations();
+// Keeps the restart's list exactly as it is for the scope and puts it back
+// afterwards, so that a test may write and delete the value at will.
+class PendingOperationsKept {
+public:
+    PendingOperationsKept();
+    ~PendingOperationsKept();
+    PendingOperationsKept(const PendingOperationsKept &) = delete;
+    PendingOperationsKept &operator=(const PendingOperationsKept &) = delete;
+
+private:
+    std::vector<BYTE> saved_;
+    DWORD type_ = 0;
+    bool present_ = false;
+};
 // Restarts the prefix's system as far as files are concerned: wineboot -r
 // carries out the pending operations as a Windows restart does. Fails the
 // calling test when it does not finish in time.

@@ -254,10 +254,10 @@ namespace {
 const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const wchar_t kPendingValue[] = L"PendingFileRenameOperations";
 
+// Each case writes the whole list; what it held before comes back after.
 class PendingDeletions : public ::testing::Test {
 protected:
-    void SetUp() override { clearPendingRestartOperations(); }
-    void TearDown() override { clearPendingRestartOperations(); }
+    PendingOperationsKept kept_;
 };
 
 // The value's data as the system stores it: each name followed by its
@@ -287,6 +287,15 @@ void writePending(DWORD type, const std::wstring &data)
                              reinterpret_cast<const BYTE *>(buffer.data()),
                              static_cast<DWORD>(data.size() * sizeof(wchar_t))),
               ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void removePending()
+{
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    RegDeleteValueW(key, kPendingValue);
     RegCloseKey(key);
 }
 
@@ -368,7 +377,7 @@ TEST_F(PendingDeletions, OnlyOurDeletionsAreTakenOutOfTheRestartsList)
     };
     for (const PendingCase &c : cases) {
         SCOPED_TRACE(c.what);
-        clearPendingRestartOperations();
+        removePending();
         if (c.type)
             writePending(c.type, c.before);
         EXPECT_EQ(cancelPendingDeletions(kOurPaths, 4), c.status);

@@ -88,42 +88,17 @@ namespace {
 // and starts without the tests' own operations.
 class PendingOperations : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        HKEY key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key),
-                  ERROR_SUCCESS);
-        DWORD size = static_cast<DWORD>(saved_.size());
-        present_ = RegQueryValueExW(key, kValue, nullptr, &type_, saved_.data(), &size) ==
-                   ERROR_SUCCESS;
-        saved_.resize(present_ ? size : 0);
-        RegCloseKey(key);
-        clearPendingRestartOperations();
-    }
+    void SetUp() override { clearPendingRestartOperations(); }
     void TearDown() override
     {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) !=
-            ERROR_SUCCESS)
-            return;
-        if (present_)
-            RegSetValueExW(key, kValue, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
-        else
-            RegDeleteValueW(key, kValue);
-        RegCloseKey(key);
         DeleteFileA(kForeign);
         deleteTree("c:\\ravenlook-tests\\pending");
     }
 
-    static constexpr const char *kSessionManager =
-        "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-    static constexpr const wchar_t *kValue = L"PendingFileRenameOperations";
     // Another program's file (say, an update's), next to the tests' own
     // c:\Ravenlook without being in it.
     static constexpr const char *kForeign = "c:\\Ravenlook-update.tmp";
-    std::vector<BYTE> saved_ = std::vector<BYTE>(1 << 17);   // up to 128 KB
-    DWORD type_ = REG_MULTI_SZ;
-    bool present_ = false;
+    PendingOperationsKept kept_;
 };
 
 }   // namespace
