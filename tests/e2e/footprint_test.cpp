@@ -22,6 +22,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace testsupport;
@@ -104,6 +105,8 @@ public:
         return found == items_.end() ? nullptr : &found->second;
     }
     const std::map<std::string, Item> &items() const { return items_; }
+    // Takes in another recording's items (of other names).
+    void add(const Snapshot &other) { items_.insert(other.items_.begin(), other.items_.end()); }
 
 private:
     std::map<std::string, Item> items_;   // by lower-case name
@@ -330,6 +333,14 @@ void recordSoftware(const wchar_t *name, REGSAM view, Snapshot *snapshot)
 
 Snapshot takeSnapshot()
 {
+    // Every key and value read is a round trip to the registry's server: a
+    // thread of its own reads the 64-bit view while this one takes the drive
+    // and the 32-bit view, which halves the time a recording takes.
+    Snapshot view64;
+    std::thread other;
+    if (underWow64())
+        other = std::thread(
+            [&view64] { recordSoftware(L"HKLM64\\SOFTWARE", KEY_WOW64_64KEY, &view64); });
     Snapshot snapshot;
     void *redirection = nullptr;
     bool unredirected = underWow64() && Wow64DisableWow64FsRedirection(&redirection);
@@ -337,8 +348,10 @@ Snapshot takeSnapshot()
     if (unredirected)
         Wow64RevertWow64FsRedirection(redirection);
     recordSoftware(L"HKLM\\SOFTWARE", 0, &snapshot);
-    if (underWow64())
-        recordSoftware(L"HKLM64\\SOFTWARE", KEY_WOW64_64KEY, &snapshot);
+    if (other.joinable()) {
+        other.join();
+        snapshot.add(view64);
+    }
     if (keyExists(HKEY_LOCAL_MACHINE, "WINRV130"))
         snapshot.set("HKLM\\WINRV130", "key");
     return snapshot;
