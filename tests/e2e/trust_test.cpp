@@ -255,6 +255,11 @@ TEST(SafeLaunch, OnlyTheInstalledApplicationIsStarted)
     std::string folder = e2e::prepareDistribution("safe-launch");
     std::string decoy = folder + "\\Ravenlook.003";
     const std::string decoys[] = {"c:\\Program.exe", "c:\\program files\\Ravenlook\\Ravenlook.exe"};
+    // c:\Program.exe would catch every unquoted command line of the
+    // machine, a real Windows included: it goes whatever the outcome.
+    struct DecoyRemoved {
+        ~DecoyRemoved() { DeleteFileA("c:\\Program.exe"); }
+    } decoyRemoved;
     makeDirectories("c:\\program files\\Ravenlook");
     for (const std::string &path : decoys)
         ASSERT_TRUE(CopyFileA(decoy.c_str(), path.c_str(), FALSE)) << path;
@@ -273,6 +278,5 @@ TEST(SafeLaunch, OnlyTheInstalledApplicationIsStarted)
         ASSERT_EQ(started.size(), 1u);
         EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
     }
-    DeleteFileA("c:\\Program.exe");
     removeInstallation();
 }
