@@ -406,21 +406,31 @@ PendingOperationsKept::PendingOperationsKept()
         ADD_FAILURE() << "cannot read the restart's list";
         return;
     }
+    // Sized and read with the same call: the ANSI call gives the size of
+    // the converted text, which can be too small for the stored one.
     DWORD size = 0;
-    if (RegQueryValueExA(key, kPendingOperations, nullptr, &type_, nullptr, &size) ==
-        ERROR_SUCCESS) {
+    LONG result = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type_, nullptr,
+                                   &size);
+    if (result == ERROR_SUCCESS) {
         saved_.resize(size);
-        present_ = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type_,
-                                    saved_.data(), &size) == ERROR_SUCCESS;
-        saved_.resize(present_ ? size : 0);
+        result = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type_,
+                                  saved_.data(), &size);
+        saved_.resize(result == ERROR_SUCCESS ? size : 0);
     }
     RegCloseKey(key);
+    present_ = result == ERROR_SUCCESS;
+    known_ = present_ || result == ERROR_FILE_NOT_FOUND;
+    if (!known_)
+        ADD_FAILURE() << "cannot read the restart's list (" << result << ")";
 }
 
 PendingOperationsKept::~PendingOperationsKept()
 {
+    // A list that could not be read is left as the test leaves it, never
+    // deleted in its stead.
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (!known_ ||
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
     if (present_)
         RegSetValueExW(key, L"PendingFileRenameOperations", 0, type_, saved_.data(),

@@ -115,6 +115,7 @@ private:
     std::vector<BYTE> saved_;
     DWORD type_ = 0;
     bool present_ = false;
+    bool known_ = false;   // read, or known to be absent
 };
 // Restarts the prefix's system as far as files are concerned: wineboot -r
 // carries out the pending operations as a Windows restart does. Fails the

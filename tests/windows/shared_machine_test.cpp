@@ -123,3 +123,18 @@ TEST_F(PendingOperations, CleanupForgetsOnlyTheTestsOwn)
             others.push_back(operation);
     EXPECT_EQ(after, others) << "another program's operations are kept, in their order";
 }
+
+// The fixtures' own guard: a list that holds another program's entry comes
+// back exactly after a scope that changed it.
+TEST_F(PendingOperations, KeptListComesBackAsItWas)
+{
+    ASSERT_TRUE(writeFile(kForeign, "x"));
+    ASSERT_TRUE(MoveFileExA(kForeign, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    std::vector<std::string> before = pendingRestartOperations();
+    {
+        PendingOperationsKept kept;
+        ASSERT_TRUE(MoveFileExA(kForeign, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+        ASSERT_EQ(pendingRestartOperations().size(), before.size() + 1);
+    }
+    EXPECT_EQ(pendingRestartOperations(), before);
+}
