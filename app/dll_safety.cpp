@@ -3,7 +3,7 @@
 // loaded in preference to the system's copy.
 #include "setup_app.h"
 
-#include <string.h>
+#include "../engine/engine.h"
 
 typedef BOOL(WINAPI *SetDefaultDllDirectoriesFn)(DWORD);
 typedef void(WINAPI *InitCommonControlsFn)(void);
@@ -31,17 +31,7 @@ void restrictDllSearchToSystem()
 // since the progress bar's window class lives in it.
 bool initCommonControlsFromSystem()
 {
-    HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!comctl) {
-        // Systems without the search flags reject it: name the file fully.
-        static const char kName[] = "\\comctl32.dll";
-        char path[MAX_PATH];
-        UINT length = GetSystemDirectoryA(path, MAX_PATH);
-        if (length == 0 || length + sizeof kName > MAX_PATH)
-            return false;
-        memcpy(path + length, kName, sizeof kName);
-        comctl = LoadLibraryA(path);
-    }
+    HMODULE comctl = loadSystemLibrary("comctl32.dll");
     if (!comctl)
         return false;
     InitCommonControlsFn init = reinterpret_cast<InitCommonControlsFn>(

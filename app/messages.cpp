@@ -17,7 +17,8 @@ static const char *const kMessages[MESSAGE_COUNT] = {
     "Uninstall concluded!",
     "Unable to get installation directory! (012)",
     "Unable to correctly install the software! (013)",
-    "Unable to read the installation record. (014)",
+    "An earlier uninstall ends at the next restart. Please restart Windows, then install "
+    "again. (014)",
     "Do you want to quit Ravenlook Install?",
     "Please, extract ALL the files to a temporary directory and\n"
     "run the installation program from this directory! (016)",

@@ -11,13 +11,35 @@
 // Folder lookup. Each probe asks SearchPathA for a candidate under "c:\";
 // the result is "c:\" joined with the candidate as written.
 // Fills path (PATH_CAPACITY bytes) with the first existing program-files
-// candidate, or with "c:" when neither exists.
+// candidate that Windows names as a program-files folder (any existing
+// one where Windows names none on drive C:), or with "c:" when none counts.
 void findProgramFilesFolder(char *path);
-// Fills path with the first existing Start-menu Programs candidate and
-// returns true; false when none exists (path is then undefined).
+// Fills path with the first existing Start-menu Programs candidate that
+// counts and returns true; false when none does (path is then undefined).
+// One under c:\windows counts when that is the system's Windows folder;
+// any other only when it is the all-users Programs folder Windows names.
 bool findStartMenuFolder(char *path);
 // True when the candidate exists under "c:\"; its full path goes to path.
 bool probeFolder(const char *candidate, char *path);
+
+// A system DLL loaded from the system folder, never from the program's.
+HMODULE loadSystemLibrary(const char *name);
+
+// Results of holdFolder and holdVersionFolder.
+enum FolderHold {
+    FOLDER_HELD = 0,      // a plain folder (each level), held
+    FOLDER_MISSING = 1,   // it (a level) does not exist
+    FOLDER_REFUSED = 2    // a link (a reparse point), a file, or it cannot be held
+};
+// Holds the folder open without delete sharing, so that it can be neither
+// renamed, removed nor swapped for a link while the program works in it;
+// *held receives the handle, or INVALID_HANDLE_VALUE unless FOLDER_HELD.
+int holdFolder(const char *folder, HANDLE *held);
+// Holds the version folder and its Ravenlook parent (see holdFolder);
+// held[] receives both handles. On anything but FOLDER_HELD nothing stays
+// held.
+int holdVersionFolder(const char *versionFolder, HANDLE held[2]);
+void releaseFolders(HANDLE held[2]);
 
 // Deletes every plain file directly inside the folder; subfolders, read-only
 // files and files in use stay. False only when the folder cannot be entered.
@@ -39,9 +61,11 @@ typedef void (*InstallStepDone)();
 // entry, four steps of one pause each in every outcome. installDir must
 // hold PATH_CAPACITY bytes; it receives the install directory on success
 // (MSG_SUCCESS) and "" on every failure:
+// - MSG_RESTART_PENDING: an earlier uninstall's deletion of our files
+//   waits for the restart and cannot be cancelled; nothing is done;
 // - MSG_INSTALL_DIR_FAILED, MSG_VERSION_DIR_FAILED: that folder is not a
-//   folder and cannot be made; nothing else is done, and no folder made
-//   by this run is left;
+//   folder (a file, or a link) and cannot be made; nothing else is done,
+//   and no folder made by this run is left;
 // - MSG_COPY_FAILED: a present file failed to copy or a required one is
 //   missing; every other row is copied, the record and the entry written;
 // - MSG_INSTALL_FAILED: the record cannot be written (this wins over
@@ -53,9 +77,11 @@ void launchInstalledProgram(const char *installDir);
 // The uninstall: the shortcut folder, then the recorded install directory,
 // each with its Ravenlook parent when that is left empty; what is in use
 // is deleted at the next restart. Then the record and the entry in the
-// list of installed programs are deleted.
-// MSG_SUCCESS, or MSG_UNINSTALL_FAILED when the record cannot be read or
-// names a directory this program never installs to.
+// list of installed programs are deleted. Neither folder is entered
+// through a link: a shortcut folder that is one is left alone.
+// MSG_SUCCESS, or MSG_UNINSTALL_FAILED when the record cannot be read,
+// names a directory this program never installs to, or names one that is
+// a link (then nothing of it is deleted and the record stays).
 int runUninstall();
 
 enum { INSTALL_STEP_COUNT = 4, INSTALL_STEP_PAUSE_MS = 1000 };

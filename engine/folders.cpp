@@ -1,9 +1,25 @@
 // Finding the program-files and Start-menu folders by fixed probes, and
 // emptying a folder.
+//
+// The setup program runs with administrator rights, but on Windows every
+// user may make folders at c:\ and in c:\ProgramData and owns what they
+// make. So a probe's result counts only where no user could have made it:
+// a program-files folder that Windows names as one, a Start menu under the
+// system's Windows folder, or the very folder Windows names as the
+// all-users Programs folder.
 #include "engine.h"
 
 #include <stdlib.h>
 #include <string.h>
+
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
+enum {
+    NAMED_PROGRAM_FILES_LIMIT = 4,   // two values in each of two registry views
+    CSIDL_COMMON_PROGRAMS_ID = 0x17
+};
 
 bool probeFolder(const char *candidate, char *path)
 {
@@ -14,19 +30,133 @@ bool probeFolder(const char *candidate, char *path)
     return length > 0 && length < PATH_CAPACITY - 1;
 }
 
+HMODULE loadSystemLibrary(const char *name)
+{
+    HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module)
+        return module;
+    // Systems without the search flags reject them: name the file fully.
+    char path[MAX_PATH];
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !pathAppendComponent(path, MAX_PATH, name))
+        return nullptr;
+    return LoadLibraryA(path);
+}
+
+// Collects the program-files folders on drive C: that Windows names: the
+// native one of a 64-bit Windows (ProgramFilesDir of the 64-bit view,
+// ProgramW6432Dir) and ProgramFilesDir of the program's own view. Returns
+// how many.
+static int readNamedProgramFiles(char named[][PATH_CAPACITY])
+{
+    static const char *const kValues[] = {"ProgramFilesDir", "ProgramW6432Dir"};
+    static const REGSAM kViews[] = {KEY_WOW64_64KEY, 0};
+    int count = 0;
+    for (REGSAM view : kViews) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                          KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+            continue;
+        for (const char *value : kValues) {
+            DWORD type = 0;
+            DWORD size = PATH_CAPACITY - 1;
+            char *folder = named[count];
+            if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE *>(folder),
+                                 &size) != ERROR_SUCCESS ||
+                type != REG_SZ)
+                continue;
+            folder[size] = '\0';
+            if ((folder[0] == 'c' || folder[0] == 'C') && folder[1] == ':' && folder[2] == '\\')
+                ++count;
+        }
+        RegCloseKey(key);
+    }
+    return count;
+}
+
 void findProgramFilesFolder(char *path)
 {
-    for (int i = 0; i < PROGRAM_FILES_CANDIDATE_COUNT; ++i)
-        if (probeFolder(kProgramFilesCandidates[i], path))
+    char named[NAMED_PROGRAM_FILES_LIMIT][PATH_CAPACITY];
+    int namedCount = readNamedProgramFiles(named);
+    for (int i = 0; i < PROGRAM_FILES_CANDIDATE_COUNT; ++i) {
+        if (!probeFolder(kProgramFilesCandidates[i], path))
+            continue;
+        bool counts = namedCount == 0;
+        for (int n = 0; n < namedCount; ++n)
+            counts = counts || pathEqualsIgnoringCase(path, named[n]);
+        if (counts)
             return;
+    }
     pathCopy(path, PATH_CAPACITY, kNoProgramFilesFolder);
+}
+
+// The volume and file index of a file or folder, through any links.
+static bool identify(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+{
+    HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool known = GetFileInformationByHandle(file, info) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+// True when both paths name the same folder, however they reach it.
+static bool sameFolder(const char *a, const char *b)
+{
+    BY_HANDLE_FILE_INFORMATION first;
+    BY_HANDLE_FILE_INFORMATION second;
+    return identify(a, &first) && identify(b, &second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// The all-users Programs folder as the shell names it; "" when it cannot
+// tell. The shell is not imported: its DLL comes from the system folder.
+static void commonProgramsFolder(char path[MAX_PATH])
+{
+    typedef HRESULT(WINAPI * GetFolderPathFn)(HWND, int, HANDLE, DWORD, char *);
+    path[0] = '\0';
+    HMODULE shell = loadSystemLibrary("shell32.dll");
+    if (!shell)
+        return;
+    GetFolderPathFn getFolderPath = reinterpret_cast<GetFolderPathFn>(
+        reinterpret_cast<void *>(GetProcAddress(shell, "SHGetFolderPathA")));
+    if (!getFolderPath ||
+        getFolderPath(nullptr, CSIDL_COMMON_PROGRAMS_ID, nullptr, 0, path) != S_OK)
+        path[0] = '\0';
+    FreeLibrary(shell);
+}
+
+// True when "c:\windows" is the system's Windows folder: only
+// administrators can make folders there.
+static bool windowsFolderIsTheSystems()
+{
+    char windows[MAX_PATH];
+    UINT length = GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    return length > 0 && length < MAX_PATH && pathEqualsIgnoringCase(windows, "c:\\windows");
 }
 
 bool findStartMenuFolder(char *path)
 {
-    for (int i = 0; i < START_MENU_CANDIDATE_COUNT; ++i)
-        if (probeFolder(kStartMenuCandidates[i], path))
+    char common[MAX_PATH];
+    common[0] = '\0';
+    for (int i = 0; i < START_MENU_CANDIDATE_COUNT; ++i) {
+        if (!probeFolder(kStartMenuCandidates[i], path))
+            continue;
+        if (i < START_MENU_UNDER_WINDOWS_COUNT) {
+            if (windowsFolderIsTheSystems())
+                return true;
+            continue;
+        }
+        if (!common[0])
+            commonProgramsFolder(common);
+        if (common[0] && sameFolder(path, common))
             return true;
+    }
     return false;
 }
 

@@ -14,36 +14,33 @@ static void pauseForStep(InstallStepDone stepDone)
         stepDone();
 }
 
-// True when the folder stands there as a folder: made now (*made) or left
-// by an earlier install.
-static bool makeFolder(const char *folder, bool *made)
+// Turns base into base\Ravenlook\Ravenlook v1.3; false when it does not
+// fit its buffer.
+static bool buildVersionPath(char *folder)
 {
-    *made = CreateDirectoryA(folder, nullptr) != 0;
-    DWORD attributes = GetFileAttributesA(folder);
-    return *made ||
-           (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    return pathAppendComponent(folder, PATH_CAPACITY, kVendorFolder) &&
+           pathAppendComponent(folder, PATH_CAPACITY, kVersionFolder);
 }
 
-// Turns base into base\Ravenlook\Ravenlook v1.3 and makes both folders. A
-// version folder left by an earlier install is kept as it is: the user's
-// videos live there, and the copies and links replace only our own files.
-// MSG_SUCCESS; MSG_INSTALL_FAILED when the path does not fit its buffer
-// (then nothing is made); MSG_INSTALL_DIR_FAILED or MSG_VERSION_DIR_FAILED
-// when that level neither could be made nor is a folder. A failure leaves
-// no folder made for nothing: a Ravenlook folder made here goes again.
-static int prepareVersionFolder(char *folder)
+// Makes the version folder and its Ravenlook parent and holds both (see
+// holdVersionFolder) for the work in them. A version folder left by an
+// earlier install is kept as it is: the user's videos live there, and the
+// copies and links replace only our own files. MSG_SUCCESS;
+// MSG_INSTALL_DIR_FAILED or MSG_VERSION_DIR_FAILED when that level is not
+// a folder (a file, a link) and cannot be made. A failure leaves no folder
+// made for nothing: a Ravenlook folder made here goes again.
+static int makeVersionFolder(const char *folder, HANDLE held[2])
 {
     char vendor[PATH_CAPACITY];
-    if (!pathAppendComponent(folder, PATH_CAPACITY, kVendorFolder) ||
-        !pathCopy(vendor, sizeof vendor, folder) ||
-        !pathAppendComponent(folder, PATH_CAPACITY, kVersionFolder))
-        return MSG_INSTALL_FAILED;
-    bool vendorMade = false;
-    bool versionMade = false;
-    if (!makeFolder(vendor, &vendorMade))
+    pathCopy(vendor, sizeof vendor, folder);
+    pathRemoveLastComponent(vendor);
+    bool vendorMade = CreateDirectoryA(vendor, nullptr) != 0;
+    if (holdFolder(vendor, &held[0]) != FOLDER_HELD)
         return MSG_INSTALL_DIR_FAILED;
-    if (makeFolder(folder, &versionMade))
+    CreateDirectoryA(folder, nullptr);
+    if (holdFolder(folder, &held[1]) == FOLDER_HELD)
         return MSG_SUCCESS;
+    releaseFolders(held);
     if (vendorMade)
         RemoveDirectoryA(vendor);
     return MSG_VERSION_DIR_FAILED;
@@ -100,8 +97,9 @@ static bool copyFilesAndShortcuts(const char *installDir, const char *shortcutFo
 
 // An uninstall made before the restart has scheduled our files and folders
 // for deletion at that restart; this install takes them out again, or the
-// restart would delete what it installs now.
-static void cancelOurPendingDeletions(const char *installDir)
+// restart would delete what it installs now. False when they may still be
+// scheduled.
+static bool cancelOurPendingDeletions(const char *installDir)
 {
     enum { PATH_COUNT = INSTALL_FILE_COUNT + 2 };
     char paths[PATH_COUNT][PATH_CAPACITY];
@@ -117,7 +115,7 @@ static void cancelOurPendingDeletions(const char *installDir)
     const char *names[PATH_COUNT];
     for (int i = 0; i < count; ++i)
         names[i] = paths[i];
-    cancelPendingDeletions(names, count);
+    return cancelPendingDeletions(names, count) != PENDING_NOT_CANCELLED;
 }
 
 // The installed files' size in KB, rounded up, for the entry in the list of
@@ -153,24 +151,35 @@ int runInstall(char *installDir, InstallStepDone stepDone)
 {
     char shortcutFolder[PATH_CAPACITY];
     char directory[PATH_CAPACITY];
+    HANDLE installHeld[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+    HANDLE shortcutHeld[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     installDir[0] = '\0';
 
+    // The whole path first, and the restart's deletions of it, before
+    // anything is made.
     pauseForStep(stepDone);
     findProgramFilesFolder(directory);
-    int result = prepareVersionFolder(directory);
+    int result = MSG_SUCCESS;
+    if (!buildVersionPath(directory))
+        result = MSG_INSTALL_FAILED;
+    else if (!cancelOurPendingDeletions(directory))
+        result = MSG_RESTART_PENDING;
+    else
+        result = makeVersionFolder(directory, installHeld);
 
     // Without an install directory nothing is installed: no shortcut folder
     // is made for it either. The steps and their pauses stay the same.
     pauseForStep(stepDone);
     bool shortcutFolderFound = result == MSG_SUCCESS && findStartMenuFolder(shortcutFolder) &&
-                               prepareVersionFolder(shortcutFolder) == MSG_SUCCESS;
+                               buildVersionPath(shortcutFolder) &&
+                               makeVersionFolder(shortcutFolder, shortcutHeld) == MSG_SUCCESS;
 
     pauseForStep(stepDone);
-    if (result == MSG_SUCCESS) {
-        cancelOurPendingDeletions(directory);
-        if (!copyFilesAndShortcuts(directory, shortcutFolder, shortcutFolderFound))
-            result = MSG_COPY_FAILED;
-    }
+    if (result == MSG_SUCCESS &&
+        !copyFilesAndShortcuts(directory, shortcutFolder, shortcutFolderFound))
+        result = MSG_COPY_FAILED;
+    releaseFolders(shortcutHeld);
+    releaseFolders(installHeld);
 
     // After a failed copy the record and the entry are written all the
     // same, so that the uninstall can remove what was copied.

@@ -13,7 +13,7 @@ static void removeAtRestart(const char *path)
 }
 
 // Empties and removes the shortcut folder, then its Ravenlook parent when
-// nothing else is left in it.
+// nothing else is left in it. A folder that is a link is left alone.
 static void removeShortcutFolder()
 {
     char folder[PATH_CAPACITY];
@@ -22,17 +22,22 @@ static void removeShortcutFolder()
     if (!pathAppendComponent(folder, sizeof folder, kVendorFolder) ||
         !pathAppendComponent(folder, sizeof folder, kVersionFolder))
         return;
+    HANDLE held[2];
+    if (holdVersionFolder(folder, held) != FOLDER_HELD)
+        return;
     emptyFolder(folder);
+    releaseFolders(held);
     RemoveDirectoryA(folder);
     if (pathRemoveLastComponent(folder))
         RemoveDirectoryA(folder);
 }
 
-// Empties and removes the install directory and its Ravenlook parent. The
-// process leaves the directory first, so that it does not hold it. What
-// cannot go now goes at the next restart: of the files only the names this
-// program installs, then the directory, then its parent.
-static void removeInstallDir(const char *installDir)
+// Empties and removes the install directory, held by the caller while it
+// is emptied, and its Ravenlook parent. The process leaves the directory
+// first, so that it does not hold it. What cannot go now goes at the next
+// restart: of the files only the names this program installs, then the
+// directory, then its parent.
+static void removeInstallDir(const char *installDir, HANDLE held[2])
 {
     char systemFolder[MAX_PATH];
     UINT length = GetSystemDirectoryA(systemFolder, MAX_PATH);
@@ -40,6 +45,7 @@ static void removeInstallDir(const char *installDir)
         SetCurrentDirectoryA(systemFolder);
 
     emptyFolder(installDir);
+    releaseFolders(held);
     char parent[PATH_CAPACITY];
     if (!pathCopy(parent, sizeof parent, installDir) || !pathRemoveLastComponent(parent))
         return;
@@ -65,10 +71,13 @@ int runUninstall()
     if (readInstallRecord(kRecordKey, installDir, PATH_CAPACITY - 1) != RECORD_OK)
         return MSG_UNINSTALL_FAILED;
     // A damaged or foreign record must not make us empty c:\windows or a
-    // user's folder: only a directory this program installs to is touched.
-    if (!isRecordableInstallDir(installDir))
+    // user's folder: only a directory this program installs to is touched,
+    // and never through a link put in its place.
+    HANDLE held[2];
+    if (!isRecordableInstallDir(installDir) ||
+        holdVersionFolder(installDir, held) == FOLDER_REFUSED)
         return MSG_UNINSTALL_FAILED;
-    removeInstallDir(installDir);
+    removeInstallDir(installDir, held);
     // The installation is gone (or goes at the restart): so do its record
     // and its entry in the list of installed programs.
     removeInstallRecord(kRecordKey);

@@ -3,131 +3,86 @@
 // closed on every path by the function that opened it.
 #include "restart_operations.h"
 
+#include "pending_list.h"
+
 #include <windows.h>
 
 #include <stdlib.h>
-#include <string.h>
 
 static const WCHAR kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-static const WCHAR kPendingValue[] = L"PendingFileRenameOperations";
-static const WCHAR kNativePrefix[] = L"\\??\\";
+static const WCHAR *const kPendingValues[] = {L"PendingFileRenameOperations",
+                                              L"PendingFileRenameOperations2"};
 
 enum {
-    NATIVE_PREFIX_LENGTH = 4,
+    PATH_COUNT_LIMIT = 16,
     WIDE_PATH_CAPACITY = MAX_PATH   // characters of one path, terminator included
 };
 
-// The characters of the name that starts at text, or -1 when no terminator
-// comes before end.
-static int nameLength(const WCHAR *text, const WCHAR *end)
-{
-    for (const WCHAR *p = text; p < end; ++p)
-        if (!*p)
-            return static_cast<int>(p - text);
-    return -1;
-}
-
-// True when the name, without its "\??\", is one of the paths. Compared as
-// the file system compares names: ordinally, without regard to case.
-static bool isOneOf(const WCHAR *name, const char *const *paths, int count)
-{
-    if (wcsncmp(name, kNativePrefix, NATIVE_PREFIX_LENGTH) == 0)
-        name += NATIVE_PREFIX_LENGTH;
-    for (int i = 0; i < count; ++i) {
-        WCHAR wide[WIDE_PATH_CAPACITY];
-        if (paths[i] &&
-            MultiByteToWideChar(CP_ACP, 0, paths[i], -1, wide, WIDE_PATH_CAPACITY) > 0 &&
-            CompareStringOrdinal(name, -1, wide, -1, TRUE) == CSTR_EQUAL)
-            return true;
-    }
-    return false;
-}
-
-// Walks the pairs of names in the length characters at data, up to an empty
-// first name or the end; a deletion's empty second name is no end. Moves
-// the pairs that stay, then what follows the last pair, forward in place
-// and returns the characters left; *pairsLeft tells whether a pair is
-// among them. -1 when a name runs past the end.
-static int dropOurDeletions(WCHAR *data, int length, const char *const *paths, int count,
-                            bool *pairsLeft)
-{
-    const WCHAR *end = data + length;
-    WCHAR *pair = data;
-    WCHAR *kept = data;
-    while (pair < end && *pair) {
-        int firstLength = nameLength(pair, end);
-        if (firstLength < 0)
-            return -1;
-        WCHAR *second = pair + firstLength + 1;
-        int secondLength = nameLength(second, end);
-        if (secondLength < 0)
-            return -1;
-        WCHAR *next = second + secondLength + 1;
-        if (secondLength != 0 || !isOneOf(pair, paths, count)) {
-            memmove(kept, pair, (next - pair) * sizeof(WCHAR));
-            kept += next - pair;
-        }
-        pair = next;
-    }
-    *pairsLeft = kept != data;
-    memmove(kept, pair, (end - pair) * sizeof(WCHAR));
-    return static_cast<int>(kept - data + (end - pair));
-}
-
-// Reads the value into a buffer of its own size, filters it and writes back
-// what is left. The caller closes the key.
-static int cancelInKey(HKEY key, const char *const *paths, int count)
+// Reads one list at its exact size, filters it and writes back what is
+// left. The caller closes the key.
+static int cancelInList(HKEY key, const WCHAR *value, const char16_t *const *paths, int count)
 {
     DWORD type = 0;
     DWORD size = 0;
-    LONG queried = RegQueryValueExW(key, kPendingValue, nullptr, &type, nullptr, &size);
+    LONG queried = RegQueryValueExW(key, value, nullptr, &type, nullptr, &size);
     if (queried == ERROR_FILE_NOT_FOUND)
         return PENDING_NONE_OURS;
-    if (queried != ERROR_SUCCESS)
-        return PENDING_NOT_WRITTEN;
-    if (type != REG_MULTI_SZ || size % sizeof(WCHAR) != 0)
-        return PENDING_LEFT_ALONE;
-    if (size == 0)
-        return PENDING_NONE_OURS;
-    WCHAR *data = static_cast<WCHAR *>(malloc(size));
+    // One more character than stored, so that reading never runs short.
+    WCHAR *data = queried == ERROR_SUCCESS ? static_cast<WCHAR *>(malloc(size + sizeof(WCHAR)))
+                                           : nullptr;
     if (!data)
-        return PENDING_NOT_WRITTEN;
-    // The value may have changed since its size was asked: then it is read
-    // again at the next install, not cut.
+        return PENDING_NOT_CANCELLED;
+    // A list that changed since its size was asked is not cut: read again
+    // at the next install.
     DWORD read = size;
-    if (RegQueryValueExW(key, kPendingValue, nullptr, &type, reinterpret_cast<BYTE *>(data),
-                         &read) != ERROR_SUCCESS ||
-        read != size || type != REG_MULTI_SZ) {
-        free(data);
-        return PENDING_NOT_WRITTEN;
+    int status = PENDING_NOT_CANCELLED;
+    if (RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE *>(data), &read) ==
+            ERROR_SUCCESS &&
+        read == size) {
+        size_t length = size / sizeof(WCHAR);
+        bool wellFormed = type == REG_MULTI_SZ && size % sizeof(WCHAR) == 0;
+        int filtered = filterPendingList(reinterpret_cast<char16_t *>(data), &length, wellFormed,
+                                         paths, count);
+        if (filtered == PENDING_LIST_NONE_OURS)
+            status = PENDING_NONE_OURS;
+        else if (filtered == PENDING_LIST_EMPTIED)
+            status = RegDeleteValueW(key, value) == ERROR_SUCCESS ? PENDING_CANCELLED
+                                                                  : PENDING_NOT_CANCELLED;
+        else if (filtered == PENDING_LIST_FILTERED &&
+                 RegSetValueExW(key, value, 0, REG_MULTI_SZ, reinterpret_cast<BYTE *>(data),
+                                static_cast<DWORD>(length) * sizeof(WCHAR)) == ERROR_SUCCESS)
+            status = PENDING_CANCELLED;
     }
-    int length = static_cast<int>(size / sizeof(WCHAR));
-    bool pairsLeft = false;
-    int left = dropOurDeletions(data, length, paths, count, &pairsLeft);
-    int status = PENDING_CANCELLED;
-    if (left < 0)
-        status = PENDING_LEFT_ALONE;
-    else if (left == length)
-        status = PENDING_NONE_OURS;
-    else if (!pairsLeft)
-        status = RegDeleteValueW(key, kPendingValue) == ERROR_SUCCESS ? PENDING_CANCELLED
-                                                                      : PENDING_NOT_WRITTEN;
-    else if (RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<BYTE *>(data),
-                            static_cast<DWORD>(left) * sizeof(WCHAR)) != ERROR_SUCCESS)
-        status = PENDING_NOT_WRITTEN;
     free(data);
     return status;
 }
 
 int cancelPendingDeletions(const char *const *paths, int count)
 {
-    if (!paths || count <= 0)
+    if (!paths || count <= 0 || count > PATH_COUNT_LIMIT)
         return PENDING_NONE_OURS;
+    static WCHAR wide[PATH_COUNT_LIMIT][WIDE_PATH_CAPACITY];
+    const char16_t *widePaths[PATH_COUNT_LIMIT];
+    int converted = 0;
+    for (int i = 0; i < count; ++i)
+        if (MultiByteToWideChar(CP_ACP, 0, paths[i], -1, wide[converted], WIDE_PATH_CAPACITY)) {
+            widePaths[converted] = reinterpret_cast<const char16_t *>(wide[converted]);
+            ++converted;
+        }
+    // Without the right to write, a list that holds ours cannot be
+    // cancelled, and one that does not is read and left as it is.
     HKEY key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                      &key) != ERROR_SUCCESS)
-        return PENDING_NOT_WRITTEN;
-    int status = cancelInKey(key, paths, count);
+                      &key) != ERROR_SUCCESS &&
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE, &key) !=
+            ERROR_SUCCESS)
+        return PENDING_NOT_CANCELLED;
+    int status = PENDING_NONE_OURS;
+    for (const WCHAR *value : kPendingValues) {
+        int listStatus = cancelInList(key, value, widePaths, converted);
+        if (listStatus > status)
+            status = listStatus;
+    }
     RegCloseKey(key);
     return status;
 }

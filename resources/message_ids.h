@@ -16,6 +16,7 @@ enum MessageIndex {
     MSG_UNINSTALL_CONCLUDED = 11,
     MSG_UNINSTALL_FAILED = 12,   // result: the record cannot be read, or is refused
     MSG_INSTALL_FAILED = 13,     // result: the record cannot be written, or a path does not fit
+    MSG_RESTART_PENDING = 14,    // result: an uninstall's deletions wait for the restart
     MSG_QUIT_QUESTION = 15,
     MSG_LICENSE_MISSING = 16,
     MSG_SUCCESS = 21,   // result of a successful install or uninstall

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -583,83 +584,24 @@ const CompatibilityLink kCompatibilityLinks[] = {
 };
 const char kAllUsersPrograms[] = "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
 
-// Under Wine: the host path of a Windows path; "" elsewhere.
-std::string hostPathOf(const std::string &windowsPath)
-{
-    using HostPathOf = char *(*)(const WCHAR *);   // a cdecl export of kernel32
-    auto hostPath = reinterpret_cast<HostPathOf>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    char *path = hostPath ? hostPath(wide(windowsPath).c_str()) : nullptr;
-    if (!path)
-        return std::string();
-    std::string result = path;
-    HeapFree(GetProcessHeap(), 0, path);
-    return result;
-}
-
-// Under Wine: starts a host program (by its host path), each argument
-// quoted, and waits until the condition holds.
-template <typename Condition>
-bool runHostProgramUntil(const std::string &program, const std::vector<std::string> &arguments,
-                         Condition condition)
-{
-    std::string line = program;
-    for (const std::string &argument : arguments)
-        line += " \"" + argument + "\"";
-    std::string application = windowsPathOf(program);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(application.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return driver::waitUntil(condition, 10000);
-}
-
 // Windows has the links; a Wine prefix has none, so under Wine they are made
-// for the scope, as symbolic links in the prefix's drive folder, and
-// removed again. Wine has no call that makes a link (CreateSymbolicLinkA
-// does nothing), and its MoveFileA and RemoveDirectoryA act on a link's
-// target, so the host's own ln and rm make and remove them.
+// for the scope (FolderLink) and removed again. A link there under Wine can
+// only be this test's, left by a run that was killed: it is taken over.
 class CompatibilityLinks {
 public:
     CompatibilityLinks()
     {
         for (const CompatibilityLink &entry : kCompatibilityLinks) {
-            std::string link = hostPathOf(entry.link), target = hostPathOf(entry.target);
-            // Windows' own stay; under Wine they can only be this test's,
-            // left by a run that was killed, and go at the end.
-            if (isLink(entry.link)) {
-                if (!link.empty())
-                    made_.push_back(entry.link);
-                continue;
-            }
-            if (GetFileAttributesA(entry.link) != INVALID_FILE_ATTRIBUTES || link.empty() ||
-                target.empty() || !runHostProgramUntil("/bin/ln", {"-s", "-T", target, link}, [&] {
-                    return isLink(entry.link);
-                })) {
+            if (runningUnderWine())
+                links_.push_back(std::make_unique<FolderLink>(entry.link, entry.target, true));
+            if (runningUnderWine() ? !links_.back()->made() : !isLink(entry.link))
                 failure_ += std::string(entry.link) + " is not a link to " + entry.target + ". ";
-                continue;
-            }
-            made_.push_back(entry.link);
         }
     }
-    ~CompatibilityLinks()
-    {
-        for (const std::string &link : made_)
-            if (!runHostProgramUntil("/bin/rm", {"-f", hostPathOf(link)}, [&] {
-                    return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
-                }))
-                ADD_FAILURE() << "the link " << link << " stays";
-    }
     const std::string &failure() const { return failure_; }
-    CompatibilityLinks(const CompatibilityLinks &) = delete;
-    CompatibilityLinks &operator=(const CompatibilityLinks &) = delete;
 
 private:
-    std::vector<std::string> made_;
+    std::vector<std::unique_ptr<FolderLink>> links_;
     std::string failure_;
 };
 
@@ -911,7 +853,8 @@ TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
 // Windows 10 and 11 have no Start menu under c:\windows. The installer's
 // last Start-menu candidate, c:\documents and settings\all users\start
 // menu\programs, reaches the all-users Start menu through the compatibility
-// links: the shortcuts land in c:\ProgramData\...\Start Menu\Programs, the
+// links, also when a user has made the seventh candidate's folder there:
+// the shortcuts land in c:\ProgramData\...\Start Menu\Programs, the
 // uninstall takes them and their folders and leaves the links, and after
 // the restart the system is as before the install. This one runs on
 // Windows too; there it records nothing and ends at the restart.
@@ -926,6 +869,9 @@ TEST_F(Windows10StartMenu, IsReachedThroughTheCompatibilityLinks)
     CompatibilityLinks links;
     ASSERT_EQ(links.failure(), "");
     ASSERT_FALSE(directoryExists("c:\\windows\\start menu"));
+    // The seventh candidate, made by a user in c:\ProgramData, which every
+    // user may: it is not the Start menu, and takes nothing.
+    FolderMade planted("c:\\ProgramData\\menu iniciar\\programas");
     const std::string menuFolder = std::string(kAllUsersPrograms) + "\\Ravenlook";
     const std::string shortcutDir = menuFolder + "\\Ravenlook v1.3";
     ASSERT_TRUE(directoryExists(kAllUsersPrograms));

@@ -53,6 +53,7 @@ DWORD WINAPI watchdog(void *)
             printf("[  TIMEOUT ] %s ran longer than %lu s: the program ends here\n", g_runningTest,
                    kTestDeadlineMs / 1000);
             fflush(stdout);
+            testsupport::restoreKeptState();
             // Ends at once: an orderly exit could wait for the hung test.
             TerminateProcess(GetCurrentProcess(), 3);
         }

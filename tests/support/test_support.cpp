@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 
 namespace testsupport {
@@ -294,7 +295,6 @@ const char kProgramEntryKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3";
 static const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 static const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-static const char kPendingOperations[] = "PendingFileRenameOperations";
 
 std::map<std::string, std::string> keyValues(HKEY root, const char *subKey)
 {
@@ -322,36 +322,90 @@ std::map<std::string, std::string> keyValues(HKEY root, const char *subKey)
     return values;
 }
 
-// The strings of PendingFileRenameOperations, as stored: pairs of a source
-// and a target, the target empty for a deletion, the paths with the native
-// prefix \??\. Empty when the value is missing.
-static std::vector<std::wstring> pendingStrings()
+const wchar_t *const kPendingValues[2] = {L"PendingFileRenameOperations",
+                                          L"PendingFileRenameOperations2"};
+
+// Every live PendingOperationsKept, so that the watchdog can put their
+// lists back before it ends a hung test program.
+static std::vector<PendingOperationsKept *> g_keptLists;
+
+bool readPendingList(const wchar_t *value, PendingList *list)
 {
-    std::vector<std::wstring> strings;
+    *list = PendingList();
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return strings;
-    std::vector<wchar_t> data(65536);
-    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t)), type = 0;
-    LONG result = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type,
-                                   reinterpret_cast<BYTE *>(data.data()), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS || type != REG_MULTI_SZ)
-        return strings;
-    // The value's end is its size: an empty target is an empty string.
-    const wchar_t *end = data.data() + size / sizeof(wchar_t);
-    for (const wchar_t *p = data.data(); p < end;) {
-        std::wstring text(p, std::find(p, end, L'\0'));
-        p += text.size() + 1;
-        strings.push_back(text);
+    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key);
+    if (result != ERROR_SUCCESS)
+        return false;
+    // Sized and read with the same wide call, at exactly the stored size;
+    // a list that grows in between is asked for again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD size = 0;
+        result = RegQueryValueExW(key, value, nullptr, &list->type, nullptr, &size);
+        if (result != ERROR_SUCCESS)
+            break;
+        list->bytes.resize(size);
+        result = RegQueryValueExW(key, value, nullptr, &list->type, list->bytes.data(), &size);
+        if (result != ERROR_MORE_DATA) {
+            list->bytes.resize(size);
+            break;
+        }
     }
-    return strings;
+    RegCloseKey(key);
+    list->present = result == ERROR_SUCCESS;
+    if (!list->present)
+        *list = PendingList();
+    return list->present || result == ERROR_FILE_NOT_FOUND;
 }
 
-// A path of PendingFileRenameOperations in the ANSI code page, without its
-// native prefix.
+bool writePendingList(const wchar_t *value, const PendingList &list)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    // A character other than zero follows the data: the system counts a
+    // terminator that follows a string value's data as part of it.
+    std::vector<BYTE> data = list.bytes;
+    data.insert(data.end(), {'X', 0});
+    LONG result = list.present ? RegSetValueExW(key, value, 0, list.type, data.data(),
+                                                static_cast<DWORD>(list.bytes.size()))
+                               : RegDeleteValueW(key, value);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS || (!list.present && result == ERROR_FILE_NOT_FOUND);
+}
+
+PendingList pendingListOf(std::initializer_list<std::wstring> names, DWORD type)
+{
+    std::wstring data;
+    for (const std::wstring &name : names)
+        data += name + L'\0';
+    PendingList list;
+    list.present = true;
+    list.type = type;
+    const BYTE *bytes = reinterpret_cast<const BYTE *>(data.data());
+    list.bytes.assign(bytes, bytes + data.size() * sizeof(wchar_t));
+    return list;
+}
+
+// The names of a list up to its end, the last one cut at the end if it
+// has no terminator.
+static std::vector<std::wstring> namesOf(const PendingList &list)
+{
+    std::vector<std::wstring> names;
+    const wchar_t *p = reinterpret_cast<const wchar_t *>(list.bytes.data());
+    const wchar_t *end = p + list.bytes.size() / sizeof(wchar_t);
+    while (p < end) {
+        names.emplace_back(p, std::find(p, end, L'\0'));
+        p += names.back().size() + 1;
+    }
+    return names;
+}
+
+// A source's path in the ANSI code page, without its prefix in any form:
+// "\??\" as Wine writes it, "*1\??\" as Windows 10 and 11 do.
 static std::string pendingPath(std::wstring wide)
 {
+    if (!wide.empty() && wide[0] == L'*')
+        wide.erase(0, wide.find_first_not_of(L"0123456789", 1));
     if (wide.compare(0, 4, L"\\??\\") == 0)
         wide.erase(0, 4);
     char text[1024];
@@ -363,14 +417,14 @@ static std::string pendingPath(std::wstring wide)
 std::vector<std::string> pendingRestartOperations()
 {
     std::vector<std::string> operations;
-    std::vector<std::wstring> strings = pendingStrings();
-    for (size_t i = 0; i + 1 < strings.size(); i += 2) {
-        if (strings[i].empty())
-            break;
-        std::string source = pendingPath(strings[i]);
-        operations.push_back(strings[i + 1].empty()
-                                 ? "delete " + source
-                                 : "rename " + source + " " + pendingPath(strings[i + 1]));
+    for (const wchar_t *value : kPendingValues) {
+        PendingList list;
+        EXPECT_TRUE(readPendingList(value, &list)) << "cannot read the restart's list";
+        std::vector<std::wstring> names = namesOf(list);
+        for (size_t i = 0; i + 1 < names.size() && !names[i].empty(); i += 2)
+            operations.push_back(names[i + 1].empty() ? "delete " + pendingPath(names[i])
+                                                      : "rename " + pendingPath(names[i]) + " " +
+                                                            pendingPath(names[i + 1]));
     }
     return operations;
 }
@@ -398,72 +452,70 @@ static bool isOwnPath(const std::string &path, size_t folderCount = std::size(kO
     return false;
 }
 
+void clearPendingRestartOperations()
+{
+    for (const wchar_t *value : kPendingValues) {
+        // A list that cannot be read is never written.
+        PendingList list;
+        if (!readPendingList(value, &list) || !list.present || list.type != REG_MULTI_SZ ||
+            list.bytes.size() % 2 || (!list.bytes.empty() && list.bytes.back()) ||
+            (list.bytes.size() >= 2 && list.bytes[list.bytes.size() - 2]))
+            continue;
+        std::vector<std::wstring> names = namesOf(list);
+        std::wstring kept;
+        size_t i = 0;
+        bool dropped = false, anyName = false;
+        for (; i + 1 < names.size() && !names[i].empty(); i += 2) {
+            if (isOwnPath(pendingPath(names[i]))) {
+                dropped = true;
+                continue;
+            }
+            kept += names[i] + L'\0' + names[i + 1] + L'\0';
+        }
+        if (!dropped)
+            continue;
+        // The rest exactly as stored, from the first name not walked.
+        size_t restStart = 0;
+        for (size_t k = 0; k < i; ++k)
+            restStart += names[k].size() + 1;
+        const wchar_t *all = reinterpret_cast<const wchar_t *>(list.bytes.data());
+        kept.append(all + restStart, list.bytes.size() / sizeof(wchar_t) - restStart);
+        for (wchar_t c : kept)
+            anyName = anyName || c;
+        const BYTE *bytes = reinterpret_cast<const BYTE *>(kept.data());
+        list.bytes.assign(bytes, bytes + kept.size() * sizeof(wchar_t));
+        list.present = anyName;
+        writePendingList(value, list);
+    }
+}
+
 PendingOperationsKept::PendingOperationsKept()
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot read the restart's list";
-        return;
-    }
-    // Sized and read with the same call: the ANSI call gives the size of
-    // the converted text, which can be too small for the stored one.
-    DWORD size = 0;
-    LONG result = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type_, nullptr,
-                                   &size);
-    if (result == ERROR_SUCCESS) {
-        saved_.resize(size);
-        result = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type_,
-                                  saved_.data(), &size);
-        saved_.resize(result == ERROR_SUCCESS ? size : 0);
-    }
-    RegCloseKey(key);
-    present_ = result == ERROR_SUCCESS;
-    known_ = present_ || result == ERROR_FILE_NOT_FOUND;
-    if (!known_)
-        ADD_FAILURE() << "cannot read the restart's list (" << result << ")";
+    for (int i = 0; i < 2; ++i)
+        known_[i] = readPendingList(kPendingValues[i], &saved_[i]);
+    EXPECT_TRUE(known_[0] && known_[1]) << "cannot read the restart's lists";
+    g_keptLists.push_back(this);
 }
 
 PendingOperationsKept::~PendingOperationsKept()
 {
-    // A list that could not be read is left as the test leaves it, never
-    // deleted in its stead.
-    HKEY key;
-    if (!known_ ||
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    if (present_)
-        RegSetValueExW(key, L"PendingFileRenameOperations", 0, type_, saved_.data(),
-                       static_cast<DWORD>(saved_.size()));
-    else
-        RegDeleteValueA(key, kPendingOperations);
-    RegCloseKey(key);
+    restore();
+    g_keptLists.erase(std::find(g_keptLists.begin(), g_keptLists.end(), this));
 }
 
-void clearPendingRestartOperations()
+void PendingOperationsKept::restore() const
 {
-    std::vector<std::wstring> strings = pendingStrings();
-    std::vector<wchar_t> kept;
-    for (size_t i = 0; i + 1 < strings.size() && !strings[i].empty(); i += 2) {
-        if (isOwnPath(pendingPath(strings[i])))
-            continue;
-        for (size_t k = i; k < i + 2; ++k) {
-            kept.insert(kept.end(), strings[k].begin(), strings[k].end());
-            kept.push_back(L'\0');
-        }
-    }
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    if (kept.empty()) {
-        RegDeleteValueA(key, kPendingOperations);
-    } else {
-        kept.push_back(L'\0');
-        RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                       reinterpret_cast<const BYTE *>(kept.data()),
-                       static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
-    }
-    RegCloseKey(key);
+    // A list that could not be read is left as the test leaves it, never
+    // deleted in its stead.
+    for (int i = 0; i < 2; ++i)
+        if (known_[i])
+            writePendingList(kPendingValues[i], saved_[i]);
+}
+
+void restoreKeptState()
+{
+    for (const PendingOperationsKept *kept : g_keptLists)
+        kept->restore();
 }
 
 void restartSystem()
@@ -599,6 +651,131 @@ void removeInstallation()
     deleteRecordKeys();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey);
     clearPendingRestartOperations();
+}
+
+FolderMade::FolderMade(const std::string &path)
+{
+    for (size_t i = 3; i <= path.size() && firstMade_.empty(); ++i)
+        if ((i == path.size() || path[i] == '\\') && !directoryExists(path.substr(0, i)))
+            firstMade_ = path.substr(0, i);
+    EXPECT_TRUE(makeDirectories(path)) << path;
+}
+
+FolderMade::~FolderMade()
+{
+    if (!firstMade_.empty())
+        deleteTree(firstMade_);
+}
+
+// Under Wine: the host path of a Windows path; "" elsewhere.
+static std::string hostPathOf(const std::string &windowsPath)
+{
+    using HostPathOf = char *(*)(const WCHAR *);   // a cdecl export of kernel32
+    auto hostPath = reinterpret_cast<HostPathOf>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    WCHAR wide[MAX_PATH];
+    if (!hostPath || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH))
+        return std::string();
+    char *path = hostPath(wide);
+    if (!path)
+        return std::string();
+    std::string result = path;
+    HeapFree(GetProcessHeap(), 0, path);
+    return result;
+}
+
+// Starts the program (a Windows path, or under Wine a host program by its
+// host path: Wine gives no handle to wait for one) with the command line,
+// and waits up to 20 s for the state it makes.
+template <typename Condition>
+static bool runUntil(const std::string &application, std::string commandLine, Condition condition)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(20))
+        if (condition())
+            return true;
+    return false;
+}
+
+FolderLink::FolderLink(const std::string &linkPath, const std::string &target, bool takeOverLink)
+    : link_(linkPath)
+{
+    if (GetFileAttributesA(link_.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        made_ = takeOverLink && isLink(link_);
+        return;
+    }
+    auto linked = [&] { return isLink(link_); };
+    if (runningUnderWine()) {
+        std::string link = hostPathOf(link_), to = hostPathOf(target);
+        made_ = !link.empty() && !to.empty() &&
+                runUntil(windowsPathOf("/bin/ln"), "/bin/ln -s -T \"" + to + "\" \"" + link + "\"",
+                         linked);
+    } else {
+        char system[MAX_PATH];
+        UINT length = GetSystemDirectoryA(system, MAX_PATH);
+        std::string cmd = std::string(system, length < MAX_PATH ? length : 0) + "\\cmd.exe";
+        made_ = runUntil(cmd, "cmd.exe /c mklink /J \"" + link_ + "\" \"" + target + "\"", linked);
+    }
+}
+
+FolderLink::~FolderLink()
+{
+    if (!made_ || !isLink(link_))
+        return;
+    // Removing a junction removes the link alone; under Wine only the host
+    // can, as Wine's calls act on a link's target.
+    auto gone = [&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; };
+    bool removed = runningUnderWine() ? runUntil(windowsPathOf("/bin/rm"),
+                                                 "/bin/rm -f \"" + hostPathOf(link_) + "\"", gone)
+                                      : RemoveDirectoryA(link_.c_str()) != 0;
+    EXPECT_TRUE(removed) << "the link " << link_ << " stays";
+}
+
+RegistryValueSet::RegistryValueSet(const char *subKey, const char *name, const char *text,
+                                   REGSAM view)
+    : subKey_(subKey), name_(name), view_(view)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | view,
+                      &key) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot open " << subKey;
+        return;
+    }
+    DWORD size = 0;
+    LONG result = RegQueryValueExA(key, name, nullptr, &type_, nullptr, &size);
+    if (result == ERROR_SUCCESS) {
+        saved_.resize(size);
+        result = RegQueryValueExA(key, name, nullptr, &type_, saved_.data(), &size);
+    }
+    present_ = result == ERROR_SUCCESS;
+    known_ = present_ || result == ERROR_FILE_NOT_FOUND;
+    LONG set = !known_ ? ERROR_SUCCESS
+               : text  ? RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                                        static_cast<DWORD>(strlen(text) + 1))
+                       : RegDeleteValueA(key, name);
+    EXPECT_TRUE(set == ERROR_SUCCESS || set == ERROR_FILE_NOT_FOUND) << name << ": " << set;
+    RegCloseKey(key);
+}
+
+RegistryValueSet::~RegistryValueSet()
+{
+    HKEY key;
+    if (!known_ || RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey_.c_str(), 0, KEY_SET_VALUE | view_,
+                                 &key) != ERROR_SUCCESS)
+        return;
+    if (present_)
+        RegSetValueExA(key, name_.c_str(), 0, type_, saved_.data(),
+                       static_cast<DWORD>(saved_.size()));
+    else
+        RegDeleteValueA(key, name_.c_str());
+    RegCloseKey(key);
 }
 
 FolderMovedAway::FolderMovedAway(const std::string &path)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -95,28 +96,54 @@ std::map<std::string, std::string> keyValues(HKEY root, const char *subKey);
 // The program's entry in the system's list of installed programs.
 extern const char kProgramEntryKey[];   // SOFTWARE\...\Uninstall\Ravenlook 1.3, under HKLM
 
-// The file operations that wait for the next restart (MoveFileEx with
-// MOVEFILE_DELAY_UNTIL_REBOOT), as "delete <path>" or "rename <from> <to>".
+// ---- the restart's lists ----------------------------------------------------
+// The Session Manager's PendingFileRenameOperations and
+// PendingFileRenameOperations2, where MoveFileEx with
+// MOVEFILE_DELAY_UNTIL_REBOOT puts the file operations that wait for the
+// next restart: pairs of a source and a target, the target empty for a
+// deletion, a source written "\??\C:\..." by Wine, "*1\??\C:\..." by
+// Windows 10 and 11.
+extern const wchar_t *const kPendingValues[2];
+// One list as stored.
+struct PendingList {
+    bool present = false;
+    DWORD type = 0;
+    std::vector<BYTE> bytes;
+};
+// Reads a list at its exact size; false when it cannot be read (a missing
+// value is read: not present).
+bool readPendingList(const wchar_t *value, PendingList *list);
+// Writes the list as given, or deletes the value when it is not present.
+bool writePendingList(const wchar_t *value, const PendingList &list);
+// A present list of the type holding the names, each with its terminator.
+PendingList pendingListOf(std::initializer_list<std::wstring> names, DWORD type = REG_MULTI_SZ);
+// The operations of both lists, as "delete <path>" or "rename <from> <to>",
+// the paths without their prefix whatever its form.
 std::vector<std::string> pendingRestartOperations();
-// Forgets those of the tests' own folders (the installations' and
-// c:\ravenlook-tests), so that one test's restart cannot act on another's
-// files; other programs' operations (an update's on Windows) stay.
+// Takes the operations on the tests' own folders (the installations' and
+// c:\ravenlook-tests), in any form, out of both lists, so that one test's
+// restart cannot act on another's files; other programs' operations (an
+// update's on Windows) stay as stored. A list that cannot be read, or is
+// not a plain list of names, is never written.
 void clearPendingRestartOperations();
-// Keeps the restart's list exactly as it is for the scope and puts it back
-// afterwards, so that a test may write and delete the value at will.
+// Keeps both lists exactly as they are for the scope and puts them back
+// afterwards, also when the watchdog ends a hung test (restoreKeptState),
+// so that a test may write and delete them at will.
 class PendingOperationsKept {
 public:
     PendingOperationsKept();
     ~PendingOperationsKept();
+    void restore() const;
     PendingOperationsKept(const PendingOperationsKept &) = delete;
     PendingOperationsKept &operator=(const PendingOperationsKept &) = delete;
 
 private:
-    std::vector<BYTE> saved_;
-    DWORD type_ = 0;
-    bool present_ = false;
-    bool known_ = false;   // read, or known to be absent
+    PendingList saved_[2];
+    bool known_[2] = {false, false};   // read, or known to be absent
 };
+// Puts back what every live PendingOperationsKept keeps: the watchdog's
+// last act before it ends a hung test program.
+void restoreKeptState();
 // Restarts the prefix's system as far as files are concerned: wineboot -r
 // carries out the pending operations as a Windows restart does. Fails the
 // calling test when it does not finish in time.
@@ -156,6 +183,57 @@ extern const char kProgramFiles[];        // c:\program files
 extern const char kInstallDir[];          // c:\program files\Ravenlook\Ravenlook v1.3
 extern const char kStartMenuPrograms[];   // c:\windows\start menu\programs
 extern const char kShortcutDir[];         // ...\programs\Ravenlook\Ravenlook v1.3
+
+// A folder made for the scope with every missing level; afterwards exactly
+// the levels it made are removed, with what the test put in them. On a
+// Windows machine a folder that was there before may be a user's.
+class FolderMade {
+public:
+    explicit FolderMade(const std::string &path);
+    ~FolderMade();
+    FolderMade(const FolderMade &) = delete;
+    FolderMade &operator=(const FolderMade &) = delete;
+
+private:
+    std::string firstMade_;
+};
+
+// A link at linkPath to the folder target for the scope, as a standard
+// user can make one: a junction (mklink /J) on Windows; under Wine, which
+// makes none itself, a symbolic link made with the host's ln, which Wine
+// shows as a reparse point. Only the link is removed again, never its
+// target; an existing file or folder at linkPath is left alone (made() is
+// then false), but for a link when takeOverLink is true.
+class FolderLink {
+public:
+    FolderLink(const std::string &linkPath, const std::string &target, bool takeOverLink = false);
+    ~FolderLink();
+    bool made() const { return made_; }
+    FolderLink(const FolderLink &) = delete;
+    FolderLink &operator=(const FolderLink &) = delete;
+
+private:
+    std::string link_;
+    bool made_ = false;
+};
+
+// A registry value set for the scope (REG_SZ text, or deleted when text is
+// null) and put back exactly as it was afterwards. view: 0, or
+// KEY_WOW64_64KEY for the 64-bit view.
+class RegistryValueSet {
+public:
+    RegistryValueSet(const char *subKey, const char *name, const char *text, REGSAM view = 0);
+    ~RegistryValueSet();
+    RegistryValueSet(const RegistryValueSet &) = delete;
+    RegistryValueSet &operator=(const RegistryValueSet &) = delete;
+
+private:
+    std::string subKey_, name_;
+    REGSAM view_;
+    bool known_ = false, present_ = false;
+    DWORD type_ = 0;
+    std::vector<BYTE> saved_;
+};
 
 // Renames a folder away for the scope and restores it in every outcome. A
 // link is not moved (Wine would rename its target): moved() is false.

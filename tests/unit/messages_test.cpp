@@ -28,6 +28,9 @@ const MessageCase kMessageCases[] = {
     {"UninstallConcluded", MSG_UNINSTALL_CONCLUDED, "Uninstall concluded!"},
     {"UninstallFailed", MSG_UNINSTALL_FAILED, "Unable to get installation directory! (012)"},
     {"InstallFailed", MSG_INSTALL_FAILED, "Unable to correctly install the software! (013)"},
+    {"RestartPendingSaysWhatToDo", MSG_RESTART_PENDING,
+     "An earlier uninstall ends at the next restart. Please restart Windows, then install again. "
+     "(014)"},
     {"QuitQuestion", MSG_QUIT_QUESTION, "Do you want to quit Ravenlook Install?"},
     {"LicenseMissingSpansTwoLines", MSG_LICENSE_MISSING,
      "Please, extract ALL the files to a temporary directory and\n"

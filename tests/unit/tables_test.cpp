@@ -36,6 +36,10 @@ TEST(ProbeTables, StartMenuCandidatesInProbeOrderWithWindows1252Bytes)
     for (int i = 0; i < START_MENU_CANDIDATE_COUNT; ++i) {
         SCOPED_TRACE(i);
         EXPECT_STREQ(kStartMenuCandidates[i], expected[i]);
+        // Those under c:\windows count as found; the others must be the
+        // all-users Programs folder itself.
+        EXPECT_EQ(i < START_MENU_UNDER_WINDOWS_COUNT,
+                  std::strncmp(expected[i], "windows\\", 8) == 0);
     }
     // The accented letters are single bytes, not UTF-8 sequences.
     EXPECT_EQ(std::strlen(kStartMenuCandidates[2]),

@@ -14,6 +14,7 @@
 #include <string.h>
 
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -213,26 +214,35 @@ std::string installed(const char *name)
 
 }   // namespace
 
-// A folder in the way is a file of the same name: the procedure still goes
-// through its four steps, then reports the folder, having copied nothing,
-// linked nothing, recorded nothing and left no folder of its own.
-TEST_F(RecordRefused, InstallGives5Or6WhenAFileStandsWhereAFolderGoes)
+// A folder in the way is a file of the same name, or a link a standard
+// user put there: the procedure still goes through its four steps, then
+// reports the folder, having copied nothing, linked nothing, recorded
+// nothing, written nothing through the link and left no folder of its own.
+TEST_F(RecordRefused, InstallGives5Or6WhenAFileOrALinkStandsWhereAFolderGoes)
 {
     const struct {
         const char *blocked;
+        bool link;
         int result;
     } cases[] = {
-        {"c:\\program files\\Ravenlook", MSG_INSTALL_DIR_FAILED},
-        {kInstallDir, MSG_VERSION_DIR_FAILED},
+        {"c:\\program files\\Ravenlook", false, MSG_INSTALL_DIR_FAILED},
+        {kInstallDir, false, MSG_VERSION_DIR_FAILED},
+        {"c:\\program files\\Ravenlook", true, MSG_INSTALL_DIR_FAILED},
+        {kInstallDir, true, MSG_VERSION_DIR_FAILED},
     };
+    std::string target = scratchFolder("link-target");
+    ASSERT_TRUE(writeFile(target + "\\precious.txt", "keep me"));
     s_writeStatus = RECORD_OK;
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.blocked);
+        SCOPED_TRACE(std::string(c.blocked) + (c.link ? " (a link)" : " (a file)"));
         removeInstallation();
         ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
         ASSERT_TRUE(makeDirectories("c:\\program files\\Ravenlook"));
         deleteTree(c.blocked);
-        ASSERT_TRUE(writeFile(c.blocked, "a file in the way"));
+        std::unique_ptr<FolderLink> link;
+        if (c.link)
+            link.reset(new FolderLink(c.blocked, target));
+        ASSERT_TRUE(c.link ? link->made() : writeFile(c.blocked, "a file in the way"));
         s_writeCalls = 0;
         s_stepReports = 0;
         char installDir[PATH_CAPACITY];
@@ -240,7 +250,8 @@ TEST_F(RecordRefused, InstallGives5Or6WhenAFileStandsWhereAFolderGoes)
         EXPECT_EQ(runInstall(installDir, countStep), c.result);
         EXPECT_STREQ(installDir, "");
         EXPECT_EQ(s_stepReports, 4) << "the bar moves as always";
-        EXPECT_EQ(readFile(c.blocked), "a file in the way");
+        EXPECT_EQ(c.link ? listFolder(target) : std::vector<std::string>{readFile(c.blocked)},
+                  std::vector<std::string>{c.link ? "precious.txt" : "a file in the way"});
         EXPECT_EQ(s_writeCalls, 0) << "no record";
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "no entry";
         EXPECT_TRUE(listFolder(kStartMenuPrograms).empty()) << "no shortcut folder";
@@ -306,6 +317,23 @@ TEST_F(RecordRefused, InstallCancelsThePendingDeletionsOfWhatItInstalls)
     EXPECT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
     EXPECT_EQ(pendingRestartOperations(), std::vector<std::string>{"delete " + foreign});
     deleteTree("c:\\ravenlook-tests\\pending-foreign");
+
+    // A damaged list with a deletion of ours in Windows 10's form: it cannot
+    // be cancelled, so nothing is installed, and the list stays as it is.
+    removeInstallation();
+    PendingOperationsKept kept;
+    PendingList damaged = pendingListOf(
+        {L"*1\\??\\C:\\Program Files\\Ravenlook\\Ravenlook v1.3", L"", L"cut"});
+    damaged.bytes.resize(damaged.bytes.size() - sizeof(wchar_t));
+    ASSERT_TRUE(writePendingList(kPendingValues[1], damaged));
+    s_writeCalls = s_stepReports = 0;
+    EXPECT_EQ(runInstall(installDir, countStep), MSG_RESTART_PENDING);
+    EXPECT_EQ(s_stepReports, 4) << "the bar moves as always";
+    EXPECT_FALSE(directoryExists("c:\\program files\\Ravenlook")) << "nothing is made";
+    EXPECT_EQ(s_writeCalls, 0) << "no record";
+    PendingList after;
+    ASSERT_TRUE(readPendingList(kPendingValues[1], &after));
+    EXPECT_TRUE(after.bytes == damaged.bytes) << "the list is unchanged";
 }
 
 TEST_F(RecordRefused, UninstallWithUnreadableRecordRemovesShortcutsThenGives12)
@@ -382,4 +410,45 @@ TEST_F(RecordRefused, UninstallFromInsideTheDirectoryAcceptsTheRecordInAnyLetter
     EXPECT_TRUE(pendingRestartOperations().empty());
     EXPECT_EQ(s_removeCalls, 1);
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+}
+
+// Folders of ours swapped for links to a folder that holds a user's files,
+// among them one named like ours: nothing is written or deleted through
+// them, now or at the restart.
+TEST_F(RecordRefused, NothingIsWrittenOrDeletedThroughAFolderSwappedForALink)
+{
+    std::string target = scratchFolder("link-target");
+    ASSERT_TRUE(writeFile(target + "\\Ravenlook.exe", "the user's"));
+    const std::vector<std::string> targetFiles = {"Ravenlook.exe"};
+    s_writeStatus = RECORD_OK;
+    s_readStatus = RECORD_OK;
+    s_readDirectory = kInstallDir;
+    char installDir[PATH_CAPACITY];
+    {
+        SCOPED_TRACE("the shortcut folder: no link written, left alone by the uninstall");
+        ASSERT_TRUE(makeDirectories(std::string(kStartMenuPrograms) + "\\Ravenlook"));
+        FolderLink link(kShortcutDir, target);
+        ASSERT_TRUE(link.made());
+        EXPECT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
+        EXPECT_EQ(listFolder(kInstallDir).size(), 7u);
+        EXPECT_EQ(runUninstall(), MSG_SUCCESS);
+        EXPECT_TRUE(isLink(kShortcutDir));
+        EXPECT_EQ(listFolder(target), targetFiles);
+        EXPECT_FALSE(directoryExists(kInstallDir)) << "the rest goes";
+    }
+    SCOPED_TRACE("the install directory: message 12, the record and the entry stay");
+    SetCurrentDirectoryA(source_.c_str());
+    ASSERT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
+    deleteTree(kInstallDir);
+    FolderLink link(kInstallDir, target);
+    ASSERT_TRUE(link.made());
+    s_removeCalls = 0;
+    EXPECT_EQ(runUninstall(), MSG_UNINSTALL_FAILED);
+    EXPECT_EQ(s_removeCalls, 0);
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+    for (const std::string &operation : pendingRestartOperations())
+        EXPECT_EQ(operation.find("delete c:\\program files\\Ravenlook"), std::string::npos)
+            << operation;
+    RESTART_SYSTEM();
+    EXPECT_EQ(listFolder(target), targetFiles);
 }

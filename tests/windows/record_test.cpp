@@ -9,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 using namespace testsupport;
@@ -248,141 +246,53 @@ TEST_F(ProgramEntry, MissingTextIsRefusedAndLeavesNoHalfWrittenKey)
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
 }
 
-// ---- the restart's pending file operations ----------------------------------
-namespace {
-
-const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-const wchar_t kPendingValue[] = L"PendingFileRenameOperations";
-
-// Each case writes the whole list; what it held before comes back after.
-class PendingDeletions : public ::testing::Test {
-protected:
-    PendingOperationsKept kept_;
-};
-
-// The value's data as the system stores it: each name followed by its
-// terminator; a deletion's second name is empty.
-std::wstring names(std::initializer_list<std::wstring> list)
+// ---- the restart's lists ------------------------------------------------------
+// The registry round trip of cancelPendingDeletions in both lists (its
+// filter's cases are the native FilterPendingList table). The lists come
+// back exactly as they were, also when the watchdog ends the program; the
+// names planted are the tests' own.
+TEST(PendingDeletions, BothListsKeepAllButOurDeletions)
 {
-    std::wstring data;
-    for (const std::wstring &name : list) {
-        data += name;
-        data.push_back(L'\0');
-    }
-    return data;
-}
-
-const std::wstring kEnd(1, L'\0');   // the empty name that ends the list
-
-// Stores exactly the data. A character other than zero follows it in
-// memory: the system counts a terminator that follows the data as part of
-// a string value.
-void writePending(DWORD type, const std::wstring &data)
-{
-    std::wstring buffer = data + L'X';
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, kPendingValue, 0, type,
-                             reinterpret_cast<const BYTE *>(buffer.data()),
-                             static_cast<DWORD>(data.size() * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-void removePending()
-{
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key),
-              ERROR_SUCCESS);
-    RegDeleteValueW(key, kPendingValue);
-    RegCloseKey(key);
-}
-
-// The value's type and data; type 0 when there is no value.
-std::pair<DWORD, std::wstring> readPending()
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return {0, L"?key?"};
-    DWORD type = 0, size = 0;
-    LONG result = RegQueryValueExW(key, kPendingValue, nullptr, &type, nullptr, &size);
-    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1);
-    if (result == ERROR_SUCCESS)
-        result = RegQueryValueExW(key, kPendingValue, nullptr, &type,
-                                  reinterpret_cast<BYTE *>(data.data()), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return {0, L""};
-    return {type, std::wstring(data.data(), size / sizeof(wchar_t))};
-}
-
-// What an install passes: its files, its directory and the parent.
-const char *const kOurPaths[] = {
-    "c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlook.exe",
-    "c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlook_inst.exe",
-    "c:\\program files\\Ravenlook\\Ravenlook v1.3",
-    "c:\\program files\\Ravenlook",
-};
-const wchar_t kOurExe[] = L"\\??\\c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlook.exe";
-const wchar_t kOurDir[] = L"\\??\\c:\\program files\\Ravenlook\\Ravenlook v1.3";
-const wchar_t kOurParent[] = L"\\??\\c:\\program files\\Ravenlook";
-
-struct PendingCase {
-    const char *what;
-    DWORD type;   // 0: no value before
-    std::wstring before;
-    int status;
-    DWORD typeAfter;   // 0: no value after
-    std::wstring after;
-};
-
-}   // namespace
-
-TEST_F(PendingDeletions, OnlyOurDeletionsAreTakenOutOfTheRestartsList)
-{
-    const PendingCase cases[] = {
-        {"foreign deletions and renames stay in their order around ours", REG_MULTI_SZ,
-         names({L"\\??\\c:\\other\\a.tmp", L"", kOurExe, L"", L"\\??\\c:\\x\\old",
-                L"!\\??\\c:\\x\\new", kOurDir, L"", L"\\??\\c:\\other\\b.tmp", L"", kOurParent,
-                L""}) +
-             kEnd,
-         PENDING_CANCELLED, REG_MULTI_SZ,
-         names({L"\\??\\c:\\other\\a.tmp", L"", L"\\??\\c:\\x\\old", L"!\\??\\c:\\x\\new",
-                L"\\??\\c:\\other\\b.tmp", L""}) +
-             kEnd},
-        {"ours in any letter case, one without the prefix: the value goes", REG_MULTI_SZ,
-         names({L"\\??\\C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3\\RAVENLOOK_INST.EXE", L"",
-                L"c:\\Program Files\\ravenlook\\ravenlook V1.3", L"", kOurParent, L""}) +
-             kEnd,
-         PENDING_CANCELLED, 0, L""},
-        {"a list without its closing empty name", REG_MULTI_SZ,
-         names({kOurExe, L"", L"\\??\\c:\\other\\a.tmp", L""}), PENDING_CANCELLED, REG_MULTI_SZ,
-         names({L"\\??\\c:\\other\\a.tmp", L""})},
-        {"a rename of our file, and names that only begin like ours", REG_MULTI_SZ,
-         names({kOurExe, L"\\??\\c:\\elsewhere.exe", std::wstring(kOurExe) + L".bak", L"",
-                std::wstring(kOurParent) + L"2", L""}) +
-             kEnd,
-         PENDING_NONE_OURS, REG_MULTI_SZ,
-         names({kOurExe, L"\\??\\c:\\elsewhere.exe", std::wstring(kOurExe) + L".bak", L"",
-                std::wstring(kOurParent) + L"2", L""}) +
-             kEnd},
-        {"nothing pending", 0, L"", PENDING_NONE_OURS, 0, L""},
-        {"a value of another type", REG_SZ, std::wstring(kOurExe) + kEnd, PENDING_LEFT_ALONE,
-         REG_SZ, std::wstring(kOurExe) + kEnd},
-        {"a last name without its terminator", REG_MULTI_SZ,
-         names({kOurExe, L""}) + L"\\??\\c:\\other", PENDING_LEFT_ALONE, REG_MULTI_SZ,
-         names({kOurExe, L""}) + L"\\??\\c:\\other"},
+    PendingOperationsKept kept;
+    const char *const ours[] = {"c:\\ravenlook-tests\\ours\\Ravenlook.exe",
+                                "c:\\ravenlook-tests\\ours"};
+    const std::wstring ourExe = L"*1\\??\\C:\\RAVENLOOK-TESTS\\OURS\\Ravenlook.exe";
+    const std::wstring ourDir = L"\\??\\c:\\ravenlook-tests\\ours";
+    const std::wstring theirs = L"*1\\??\\c:\\ravenlook-tests\\theirs.tmp";
+    PendingList cutShort = pendingListOf({theirs, L"", ourExe, L"", L"\\??\\c:\\cut"});
+    cutShort.bytes.resize(cutShort.bytes.size() - sizeof(wchar_t));   // no last terminator
+    const PendingList none{};
+    const struct {
+        const char *what;
+        PendingList before[2];
+        int status;
+        PendingList after[2];
+    } cases[] = {
+        {"ours go from both lists, a foreign entry stays in each",
+         {pendingListOf({ourExe, L"", theirs, L"", L""}),
+          pendingListOf({ourDir, L"", L"\\??\\c:\\x", L"\\??\\c:\\y", L""})},
+         PENDING_CANCELLED,
+         {pendingListOf({theirs, L"", L""}), pendingListOf({L"\\??\\c:\\x", L"\\??\\c:\\y", L""})}},
+        {"a list left without names goes",
+         {pendingListOf({ourExe, L"", L""}), none},
+         PENDING_CANCELLED,
+         {none, none}},
+        {"damaged lists that hold ours stay as they are",
+         {cutShort, pendingListOf({ourDir, L""}, REG_SZ)},
+         PENDING_NOT_CANCELLED,
+         {cutShort, pendingListOf({ourDir, L""}, REG_SZ)}},
     };
-    for (const PendingCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        removePending();
-        if (c.type)
-            writePending(c.type, c.before);
-        EXPECT_EQ(cancelPendingDeletions(kOurPaths, 4), c.status);
-        std::pair<DWORD, std::wstring> after = readPending();
-        EXPECT_EQ(after.first, c.typeAfter);
-        EXPECT_TRUE(after.second == c.after) << "the value is not as expected";
+        for (int i = 0; i < 2; ++i)
+            ASSERT_TRUE(writePendingList(kPendingValues[i], c.before[i]));
+        EXPECT_EQ(cancelPendingDeletions(ours, 2), c.status);
+        for (int i = 0; i < 2; ++i) {
+            PendingList after;
+            ASSERT_TRUE(readPendingList(kPendingValues[i], &after));
+            EXPECT_EQ(after.present, c.after[i].present) << i;
+            EXPECT_EQ(after.type, c.after[i].type) << i;
+            EXPECT_TRUE(after.bytes == c.after[i].bytes) << "list " << i << " is not as expected";
+        }
     }
 }
