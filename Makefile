@@ -38,7 +38,9 @@ build: build-windows build-native
 test-native: build-native
 	ctest --preset native -j $(JOBS)
 
-# CTEST_ARGS narrows or widens the Windows run, e.g. CTEST_ARGS="-R Footprint".
+# CTEST_ARGS narrows or widens the Windows run, e.g. CTEST_ARGS="-R Footprint";
+# by default every test but the bundle's full run (label bundle, .ci/run).
+CTEST_ARGS ?= -LE bundle
 test-windows: build-windows
 	tools/with-xvfb ctest --preset windows $(CTEST_ARGS)
 

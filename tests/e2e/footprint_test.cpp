@@ -257,8 +257,7 @@ std::string describeValue(DWORD type, const std::vector<unsigned char> &data)
     if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
         return describeValueBytes(type, std::string(data.begin(), data.end()));
     std::wstring text(data.size() / 2, L'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    memcpy(&text[0], data.data(), text.size() * 2);
     return describeValueBytes(type, utf8(text));
 }
 
@@ -470,53 +469,18 @@ void expectNamedAsGiven(const Snapshot &snapshot, const std::set<std::string> &n
     }
 }
 
-// The ids of the prefix's processes that run the named executable.
-std::vector<DWORD> processesNamed(const char *exeName)
+// The processes that run the installed application, wherever it lies.
+std::vector<DWORD> applications()
 {
-    std::vector<DWORD> ids;
-    HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (list == INVALID_HANDLE_VALUE)
-        return ids;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(list, &entry); more; more = Process32Next(list, &entry))
-        if (lowered(entry.szExeFile) == lowered(exeName))
-            ids.push_back(entry.th32ProcessID);
-    CloseHandle(list);
-    return ids;
+    return processesWhere([](const std::string &image) {
+        return _stricmp(image.c_str() + image.rfind('\\') + 1, kApplicationExe) == 0;
+    });
 }
 
-// Waits until no process of that executable name runs any more.
-bool waitForNoProcessNamed(const char *exeName, int timeoutMs)
-{
-    return driver::waitUntil([&] { return processesNamed(exeName).empty(); }, timeoutMs);
-}
-
-std::string installed(const char *name)
-{
-    return std::string(kInstallDir) + "\\" + name;
-}
-
-std::string shortcut(const char *name)
-{
-    return std::string(kShortcutDir) + "\\" + name;
-}
-
-const char kProgramFolder[] = "c:\\program files\\Ravenlook";
-const char kMenuFolder[] = "c:\\windows\\start menu\\programs\\Ravenlook";
-const char kRecordKey[] = "HKLM\\SOFTWARE\\Win310";
-const char kRecordValue[] = "HKLM\\SOFTWARE\\Win310\\[003]";
-const char kEarlierRecord[] = "HKLM\\WINRV130";
-// The installed files and the distribution's files they are copies of.
-struct InstalledFile {
-    const char *name, *source;
-};
-const InstalledFile kFiles[] = {
-    {"LICENSE.txt", "LICENSE.txt"},          {"Ravenlook.ico", "Ravenlook.001"},
-    {"Ravenlook.cfg", "Ravenlook.002"},      {"README.html", "README.html"},
-    {"Ravenlook.exe", "Ravenlook.000"},      {"Ravenlook_insp.exe", "Ravenlook.003"},
-    {"Ravenlook_inst.exe", "Ravenlook.004"},
-};
+// The names of the record as the recording shows them.
+const char kRecordItem[] = "HKLM\\SOFTWARE\\Win310";
+const char kRecordValueItem[] = "HKLM\\SOFTWARE\\Win310\\[003]";
+const char kEarlierRecordItem[] = "HKLM\\WINRV130";
 
 // A recorded file's size and hash, without its last-write time.
 std::string sizeAndHash(const std::string &content)
@@ -527,18 +491,14 @@ std::string sizeAndHash(const std::string &content)
         return content;
     return content.substr(0, written) + content.substr(hash);
 }
-const char *const kLinks[] = {"Help.lnk", "Ravenlook.lnk", "Inspector.lnk", "Uninstall.lnk"};
-const char *const kEntryValues[] = {"DisplayName",     "DisplayVersion", "Publisher",
-                                    "InstallLocation", "DisplayIcon",    "UninstallString",
-                                    "NoModify",        "NoRepair",       "EstimatedSize"};
 
 // The entry in the list of installed programs: its key and its values.
 std::set<std::string> programEntryItems()
 {
     const std::string key = std::string("HKLM\\") + kProgramEntryKey;
     std::set<std::string> items = {key};
-    for (const char *value : kEntryValues)
-        items.insert(key + "\\[" + value + "]");
+    for (const auto &value : programEntryFor("", 0))
+        items.insert(key + "\\[" + value.first + "]");
     return items;
 }
 
@@ -547,28 +507,15 @@ std::set<std::string> programEntryItems()
 std::set<std::string> itemsOfAnInstall(const std::string &menuFolder)
 {
     const std::string shortcutDir = menuFolder + "\\Ravenlook v1.3";
-    std::set<std::string> items = {kProgramFolder, kInstallDir, menuFolder,
-                                   shortcutDir,    kRecordKey,  kRecordValue};
+    std::set<std::string> items = {kVendorDir,  kInstallDir, menuFolder,
+                                   shortcutDir, kRecordItem, kRecordValueItem};
     for (const std::string &item : programEntryItems())
         items.insert(item);
-    for (const InstalledFile &file : kFiles)
-        items.insert(installed(file.name));
-    for (const char *link : kLinks)
+    for (const std::string &name : kInstalledNames)
+        items.insert(installed(name));
+    for (const std::string &link : kShortcutNames)
         items.insert(shortcutDir + "\\" + link);
     return items;
-}
-
-// Ends the processes of the prefix that run the named executable, by their
-// ids: the installed application a test left running, as a restart ends it.
-void endProcessesNamed(const char *exeName)
-{
-    for (DWORD id : processesNamed(exeName)) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id);
-        if (process) {
-            TerminateProcess(process, 0);
-            CloseHandle(process);
-        }
-    }
 }
 
 // The compatibility links of Windows Vista to 11, through which a program
@@ -605,72 +552,29 @@ private:
     std::string failure_;
 };
 
-class Footprint : public ::testing::Test {
+class Footprint : public InstallationTest {
 protected:
     void SetUp() override
     {
         SKIP_UNLESS_WINE("Windows changes its c: drive and HKLM\\SOFTWARE on its own");
-        removeInstallation();
+        InstallationTest::SetUp();
     }
     void TearDown() override
     {
-        removeInstallation();
+        InstallationTest::TearDown();
         deleteTree("c:\\ravenlook-tests\\footprint-source");
     }
 
-    // Installs as a user: "Agree", the completion box's OK, the end of the
-    // installer, and the started application's log line and end (unless
-    // the application is to stay running).
+    // Installs as a user, and sees the installed application start once and,
+    // unless it is to stay running, end.
     void install(const std::string &folder, const e2e::StandInLog &log, bool appEnds = true)
     {
-        Program program;
-        HWND window = e2e::startInstaller(program, folder);
-        ASSERT_NE(window, nullptr);
-        driver::pressButton(window, 504);
-        MessageBoxView box = driver::waitForMessageBox(program.pid(), 60000);
-        ASSERT_NE(box.handle, nullptr) << "no completion box";
-        ASSERT_EQ(box.text.substr(0, 23), "Installation completed!");
-        driver::pressButton(box.handle, IDOK);
-        DWORD exitCode = 12345;
-        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
-        EXPECT_EQ(exitCode, 0u);
+        ASSERT_NO_FATAL_FAILURE(e2e::installThroughWindow(folder));
         ASSERT_EQ(log.lines().size(), 1u) << "the installed application did not start once";
         if (appEnds) {
-            ASSERT_TRUE(waitForNoProcessNamed("Ravenlook.exe", 10000))
+            ASSERT_TRUE(driver::waitUntil([] { return applications().empty(); }, 10000))
                 << "the installed application did not end";
         }
-    }
-
-    // Uninstalls as a user: the Uninstall shortcut in the shortcut folder,
-    // then goAndConclude.
-    void uninstall(const std::string &shortcutFolder = kShortcutDir)
-    {
-        LinkFields link = readShortcut(shortcutFolder + "\\Uninstall.lnk");
-        ASSERT_TRUE(link.loaded);
-        Program program;
-        ASSERT_TRUE(program.start(link.path, link.arguments, link.workingDirectory))
-            << "cannot start " << link.path;
-        ASSERT_NO_FATAL_FAILURE(goAndConclude(program));
-    }
-
-    // In the started uninstaller: Uninstall > Go..., OK, "Uninstall
-    // concluded!", OK, the end of the uninstaller.
-    void goAndConclude(Program &program)
-    {
-        HWND window = driver::waitForWindow(program.pid(), "myWindowClass");
-        ASSERT_NE(window, nullptr) << "no uninstall window appeared";
-        ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'u', 'g'));
-        MessageBoxView confirm = driver::waitForMessageBox(program.pid(), 5000);
-        ASSERT_NE(confirm.handle, nullptr) << "no confirmation box";
-        driver::pressButton(confirm.handle, IDOK);
-        ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(confirm.handle); }));
-        MessageBoxView done = driver::waitForMessageBox(program.pid(), 30000);
-        ASSERT_NE(done.handle, nullptr) << "the uninstall did not conclude";
-        ASSERT_EQ(done.text, "Uninstall concluded!");
-        driver::pressButton(done.handle, IDOK);
-        DWORD exitCode = 12345;
-        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the uninstaller did not end";
-        EXPECT_EQ(exitCode, 0u);
     }
 };
 
@@ -680,7 +584,6 @@ protected:
 // Wine does when a program starts and ends is not taken for a change.
 TEST_F(Footprint, RecordingIsStableWhileNothingIsInstalled)
 {
-    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
     const Snapshot first = takeSnapshot();
     ASSERT_TRUE(first.find("c:\\windows\\system32"));
     ASSERT_TRUE(first.find("HKLM\\SOFTWARE\\Microsoft"));
@@ -717,7 +620,6 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     // The machine as the install finds it: a Start menu for the shortcuts,
     // the earlier release's record, the extracted distribution, and the
     // stand-in's log that makes the started application end at once.
-    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
     HKEY earlier;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "WINRV130", 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &earlier, nullptr),
@@ -726,21 +628,21 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     std::string folder = e2e::prepareDistribution("footprint-source");
     e2e::StandInLog log;
     const Snapshot beforeInstall = takeSnapshot();
-    ASSERT_TRUE(beforeInstall.find(kEarlierRecord));
+    ASSERT_TRUE(beforeInstall.find(kEarlierRecordItem));
     ASSERT_TRUE(beforeInstall.find(kStartMenuPrograms));
-    ASSERT_FALSE(beforeInstall.find(kProgramFolder));
+    ASSERT_FALSE(beforeInstall.find(kVendorDir));
 
     ASSERT_NO_FATAL_FAILURE(install(folder, log));
     const Snapshot afterInstall = takeSnapshot();
 
-    std::set<std::string> added = itemsOfAnInstall(kMenuFolder);
+    std::set<std::string> added = itemsOfAnInstall(kMenuVendorDir);
     {
         SCOPED_TRACE("install");
-        expectDifferences(beforeInstall, afterInstall, added, {kEarlierRecord}, {});
+        expectDifferences(beforeInstall, afterInstall, added, {kEarlierRecordItem}, {});
         expectNamedAsGiven(afterInstall, added);
     }
     // The added files are copies of the distribution's.
-    for (const InstalledFile &file : kFiles) {
+    for (const InstalledFile &file : kInstalledFiles) {
         const Item *copy = afterInstall.find(installed(file.name));
         if (!copy)
             continue;
@@ -757,7 +659,7 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     for (char c : std::string(kInstallDir))
         encoded.push_back(static_cast<char>(c + 1));
     encoded.push_back('\0');
-    const Item *record = afterInstall.find(kRecordValue);
+    const Item *record = afterInstall.find(kRecordValueItem);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->content, describeValueBytes(REG_SZ, encoded));
 
@@ -770,7 +672,7 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     recordOne(installDir, "videos", &beforeUninstall);
     recordOne(installDir + "\\videos", "holiday.avi", &beforeUninstall);
 
-    ASSERT_NO_FATAL_FAILURE(uninstall());
+    ASSERT_NO_FATAL_FAILURE(e2e::uninstallThroughShortcut());
     const Snapshot afterUninstall = takeSnapshot();
 
     // Gone: the links, both their folders, the installed files, the record
@@ -778,11 +680,11 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     // subfolder and so the install directory and its parent. The running
     // uninstaller's own file goes where the system lets it delete it, and
     // otherwise waits for the restart.
-    std::set<std::string> removed = {kShortcutDir, kMenuFolder, kRecordKey, kRecordValue};
-    for (const char *link : kLinks)
+    std::set<std::string> removed = {kShortcutDir, kMenuVendorDir, kRecordItem, kRecordValueItem};
+    for (const std::string &link : kShortcutNames)
         removed.insert(shortcut(link));
-    for (const InstalledFile &file : kFiles)
-        removed.insert(installed(file.name));
+    for (const std::string &name : kInstalledNames)
+        removed.insert(installed(name));
     for (const std::string &item : programEntryItems())
         removed.insert(item);
     const std::string runningCopy = installed("Ravenlook_inst.exe");
@@ -805,9 +707,9 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     {
         SCOPED_TRACE("restart");
         expectDifferences(beforeInstall, afterRestart,
-                          {kProgramFolder, kInstallDir, installed("videos"),
+                          {kVendorDir, kInstallDir, installed("videos"),
                            installed("videos\\holiday.avi")},
-                          {kEarlierRecord}, {});
+                          {kEarlierRecordItem}, {});
     }
 }
 
@@ -816,14 +718,12 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
 // uninstall: the drive and the registry are exactly as before the install.
 TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
 {
-    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
     std::string folder = e2e::prepareDistribution("footprint-source");
-    e2e::StandInLog log;
-    SetEnvironmentVariableA("RAVENLOOK_STANDIN_EXIT", nullptr);   // the application stays
+    e2e::StandInLog log(true);   // the application stays
     const Snapshot beforeInstall = takeSnapshot();
 
     ASSERT_NO_FATAL_FAILURE(install(folder, log, false));
-    ASSERT_NO_FATAL_FAILURE(uninstall());
+    ASSERT_NO_FATAL_FAILURE(e2e::uninstallThroughShortcut());
     // What is in use waits for the restart: the files in the order they
     // were scheduled, then their folder, then its parent.
     std::vector<std::string> pending = pendingRestartOperations();
@@ -832,13 +732,12 @@ TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
         if (fileExists(installed(name)))
             expected.push_back(std::string("delete ") + installed(name));
     expected.push_back(std::string("delete ") + kInstallDir);
-    expected.push_back(std::string("delete ") + kProgramFolder);
+    expected.push_back(std::string("delete ") + kVendorDir);
     EXPECT_EQ(pending, expected);
     std::cout << "[ INFO     ] waiting for the restart: " << pending.size() - 2 << " files"
               << std::endl;
 
-    endProcessesNamed("Ravenlook.exe");
-    ASSERT_TRUE(waitForNoProcessNamed("Ravenlook.exe", 10000));
+    endProcesses(applications());
     ASSERT_NO_FATAL_FAILURE(restartSystem());
     const Snapshot afterRestart = takeSnapshot();
     expectDifferences(beforeInstall, afterRestart, {}, {}, {});
@@ -895,7 +794,7 @@ TEST_F(Windows10StartMenu, IsReachedThroughTheCompatibilityLinks)
     EXPECT_EQ(uninstallLink.path, installed("Ravenlook_inst.exe"));
     EXPECT_EQ(uninstallLink.arguments, "-u");
 
-    ASSERT_NO_FATAL_FAILURE(uninstall(shortcutDir));
+    ASSERT_NO_FATAL_FAILURE(e2e::uninstallThroughShortcut(shortcutDir));
     EXPECT_FALSE(directoryExists(menuFolder)) << "the emptied Ravenlook folder goes too";
     for (const CompatibilityLink &entry : kCompatibilityLinks)
         EXPECT_TRUE(isLink(entry.link)) << entry.link << " is left alone";
@@ -910,7 +809,6 @@ TEST_F(Windows10StartMenu, IsReachedThroughTheCompatibilityLinks)
 // the restart leave the system exactly as before the install.
 TEST_F(Footprint, InstallWithoutTheApplicationGives7AndItsUninstallLeavesNothing)
 {
-    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
     std::string folder = e2e::prepareDistribution("footprint-source", {"Ravenlook.000"});
     e2e::StandInLog log;
     const Snapshot beforeInstall = takeSnapshot();
@@ -925,7 +823,7 @@ TEST_F(Footprint, InstallWithoutTheApplicationGives7AndItsUninstallLeavesNothing
         ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
         e2e::closeAndExpectExitCode0(program, window);
     }
-    EXPECT_TRUE(log.lines(1000).empty()) << "nothing is started";
+    EXPECT_TRUE(log.lines(1, 1000).empty()) << "nothing is started";
     EXPECT_FALSE(fileExists(installed("Ravenlook.exe")));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
     std::string command = keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["UninstallString"];
@@ -934,8 +832,8 @@ TEST_F(Footprint, InstallWithoutTheApplicationGives7AndItsUninstallLeavesNothing
     // Settings runs the entry's command in a folder of its own.
     {
         Program program;
-        ASSERT_TRUE(program.start("", "", "c:\\windows\\system32", command.c_str())) << command;
-        ASSERT_NO_FATAL_FAILURE(goAndConclude(program));
+        ASSERT_NO_FATAL_FAILURE(
+            e2e::concludeUninstall(program, e2e::startByCommand(program, command)));
     }
     ASSERT_NO_FATAL_FAILURE(restartSystem());
     expectDifferences(beforeInstall, takeSnapshot(), {}, {}, {});

@@ -2,7 +2,6 @@
 // completion box, and the installed application starts.
 #include "e2e_support.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -11,28 +10,6 @@ using driver::MessageBoxView;
 using driver::Program;
 
 namespace {
-
-const char kCompletionText[] =
-    "Installation completed!\nDir: c:\\program files\\Ravenlook\\Ravenlook v1.3";
-
-struct InstalledFile {
-    const char *source;
-    const char *destination;
-};
-const InstalledFile kInstalledFiles[] = {
-    {"LICENSE.txt", "LICENSE.txt"},          {"Ravenlook.001", "Ravenlook.ico"},
-    {"Ravenlook.002", "Ravenlook.cfg"},      {"README.html", "README.html"},
-    {"Ravenlook.000", "Ravenlook.exe"},      {"Ravenlook.003", "Ravenlook_insp.exe"},
-    {"Ravenlook.004", "Ravenlook_inst.exe"},
-};
-
-const char kCopyFailed[] = "Unable to copy installation file. (007)";
-const char kApplicationClass[] = "RavenlookStandinApplication";
-
-std::string installed(const char *name)
-{
-    return std::string(kInstallDir) + "\\" + name;
-}
 
 // A newer build: every file of the distribution changes. An executable
 // keeps running with bytes appended after its image.
@@ -44,28 +21,19 @@ void changeDistribution(const std::string &folder)
     }
 }
 
-class Install : public ::testing::Test {
+class Install : public InstallationTest {
 protected:
-    void SetUp() override
-    {
-        removeInstallation();
-        ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
-    }
-    void TearDown() override { removeInstallation(); }
-
     void expectFilesCopiedFrom(const std::string &folder, const std::vector<std::string> &absent)
     {
         for (const InstalledFile &file : kInstalledFiles) {
-            SCOPED_TRACE(file.destination);
-            bool expectAbsent = std::find(absent.begin(), absent.end(), file.source) !=
-                                absent.end();
-            if (expectAbsent) {
-                EXPECT_FALSE(fileExists(installed(file.destination)));
+            SCOPED_TRACE(file.name);
+            if (std::find(absent.begin(), absent.end(), file.source) != absent.end()) {
+                EXPECT_FALSE(fileExists(installed(file.name)));
                 continue;
             }
             std::string original = readFile(folder + "\\" + file.source);
             ASSERT_FALSE(original.empty());
-            EXPECT_TRUE(readFile(installed(file.destination)) == original)
+            EXPECT_TRUE(readFile(installed(file.name)) == original)
                 << "not byte-identical to " << file.source;
         }
     }
@@ -81,16 +49,16 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
     HWND window = e2e::startInstaller(program, folder);
     ASSERT_NE(window, nullptr);
 
-    DWORD start = GetTickCount();
+    double start = driver::nowMs();
     MessageBoxView box = e2e::pressAgree(program, window);
-    DWORD elapsed = GetTickCount() - start;
+    double elapsed = driver::nowMs() - start;
     ASSERT_NE(box.handle, nullptr) << "no completion box";
-    EXPECT_EQ(box.caption, "Ravenlook Install");
+    EXPECT_EQ(box.caption, kCaption);
     EXPECT_EQ(box.text, kCompletionText);
     EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
     EXPECT_FALSE(box.hasIcon);
-    EXPECT_GE(elapsed, 4000u) << "four pauses of a second";
-    EXPECT_EQ(SendMessageA(GetDlgItem(window, 502), PBM_GETPOS, 0, 0), 100);
+    EXPECT_GE(elapsed, 4 * (1000 - driver::kClockSlackMs)) << "four pauses of a second";
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, ID_PROGRESS_BAR), PBM_GETPOS, 0, 0), 100);
 
     // Everything is in place before the user confirms.
     expectFilesCopiedFrom(folder, {});
@@ -107,10 +75,10 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
         {"Inspector.lnk", "Ravenlook_insp.exe", icon.c_str(), ""},
         {"Uninstall.lnk", "Ravenlook_inst.exe", icon.c_str(), "-u"},
     };
-    EXPECT_EQ(listFolder(kShortcutDir).size(), 4u);
+    EXPECT_EQ(listFolder(kShortcutDir), kShortcutNames);
     for (const ExpectedLink &link : links) {
         SCOPED_TRACE(link.file);
-        LinkFields fields = readShortcut(std::string(kShortcutDir) + "\\" + link.file);
+        LinkFields fields = readShortcut(shortcut(link.file));
         ASSERT_TRUE(fields.loaded);
         EXPECT_EQ(fields.path, installed(link.target));
         EXPECT_EQ(fields.workingDirectory, kInstallDir);
@@ -122,19 +90,9 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
     // Listed among the installed programs, with its own uninstaller.
     unsigned long bytes = 0;
     for (const InstalledFile &file : kInstalledFiles)
-        bytes += static_cast<unsigned long>(readFile(installed(file.destination)).size());
-    const std::map<std::string, std::string> entry = {
-        {"DisplayName", "Ravenlook 1.3"},
-        {"DisplayVersion", "1.3"},
-        {"Publisher", "Ravenlook Team"},
-        {"InstallLocation", kInstallDir},
-        {"DisplayIcon", icon},
-        {"UninstallString", "\"" + installed("Ravenlook_inst.exe") + "\" -u"},
-        {"NoModify", "dword:1"},
-        {"NoRepair", "dword:1"},
-        {"EstimatedSize", "dword:" + std::to_string((bytes + 1023) / 1024)},
-    };
-    EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey), entry);
+        bytes += static_cast<unsigned long>(readFile(installed(file.name)).size());
+    EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey),
+              programEntryFor(kInstallDir, (bytes + 1023) / 1024));
 
     e2e::confirmAndExpectEnd(program, box);
     std::vector<std::string> started = log.lines();
@@ -142,86 +100,95 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
     EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
 }
 
-TEST_F(Install, WithoutStartMenuCopiesEverythingAndWritesNoShortcut)
+// A Start menu missing altogether, or a distribution without its help page:
+// everything else is installed, and only the shortcuts that cannot be are
+// left out.
+TEST_F(Install, WithoutStartMenuOrHelpPageTheRestIsInstalled)
 {
-    SKIP_UNLESS_WINE("Windows always has a Start menu behind c:\\documents and settings");
-    deleteTree("c:\\windows\\start menu");
-    std::string folder = e2e::prepareDistribution("install-no-start-menu");
-    e2e::StandInLog log;
-    Program program;
-    HWND window = e2e::startInstaller(program, folder);
-    ASSERT_NE(window, nullptr);
-    MessageBoxView box = e2e::pressAgree(program, window);
-    EXPECT_EQ(box.text, kCompletionText);
-    expectFilesCopiedFrom(folder, {});
-    EXPECT_FALSE(directoryExists("c:\\windows\\start menu"));
-    e2e::confirmAndExpectEnd(program, box);
+    const struct {
+        const char *what;
+        bool startMenu;
+        std::vector<std::string> leftOut, shortcuts;
+    } cases[] = {
+        {"no Start menu", false, {}, {}},
+        {"no README.html",
+         true,
+         {"README.html"},
+         {"Inspector.lnk", "Ravenlook.lnk", "Uninstall.lnk"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.startMenu && !runningUnderWine())
+            continue;   // Windows always has one behind c:\documents and settings
+        removeInstallation();
+        if (c.startMenu) {
+            ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+        }
+        std::string folder = e2e::prepareDistribution("install-partial", c.leftOut);
+        e2e::StandInLog log;
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        MessageBoxView box = e2e::pressAgree(program, window);
+        EXPECT_EQ(box.text, kCompletionText);
+        expectFilesCopiedFrom(folder, c.leftOut);
+        EXPECT_EQ(listFolder(kShortcutDir), c.shortcuts);
+        EXPECT_EQ(directoryExists("c:\\windows\\start menu"), c.startMenu);
+        e2e::confirmAndExpectEnd(program, box);
+    }
 }
 
-TEST_F(Install, MissingReadmeLeavesOutOnlyTheHelpShortcut)
+// A failed install: the box names the failure, nothing is started, and the
+// window stays for another try. A partial extraction copies the licence and
+// writes the record and the entry, so that the uninstall can remove it; a
+// file where the version folder goes leaves nothing, not even the shortcut
+// folder.
+TEST_F(Install, FailureIsReportedStartsNothingAndKeepsTheWindow)
 {
-    std::string folder = e2e::prepareDistribution("install-no-readme", {"README.html"});
-    e2e::StandInLog log;
-    Program program;
-    HWND window = e2e::startInstaller(program, folder);
-    ASSERT_NE(window, nullptr);
-    MessageBoxView box = e2e::pressAgree(program, window);
-    EXPECT_EQ(box.text, kCompletionText);
-    expectFilesCopiedFrom(folder, {"README.html"});
-    EXPECT_EQ(listFolder(kShortcutDir),
-              (std::vector<std::string>{"Inspector.lnk", "Ravenlook.lnk", "Uninstall.lnk"}));
-    e2e::confirmAndExpectEnd(program, box);
-}
-
-// A partial extraction: the licence copied, the failure reported, and the
-// record and the entry written so that the uninstall can remove it.
-TEST_F(Install, LicenceAloneGives7AndStartsNothing)
-{
-    std::string folder = e2e::prepareFolder("install-licence-only", "Licence only.\n");
-    // The setup program is started under its own name; the distribution's
-    // copy of it (Ravenlook.004) is missing like every other file.
-    e2e::StandInLog log;
-    Program program;
-    HWND window = e2e::startInstaller(program, folder);
-    ASSERT_NE(window, nullptr);
-    MessageBoxView box = e2e::pressAgree(program, window);
-    EXPECT_EQ(box.text, kCopyFailed);
-    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
-    EXPECT_EQ(SendMessageA(GetDlgItem(window, 502), PBM_GETPOS, 0, 0), 100);
-    EXPECT_EQ(listFolder(kInstallDir), std::vector<std::string>{"LICENSE.txt"});
-    EXPECT_TRUE(directoryExists(kShortcutDir));
-    EXPECT_TRUE(listFolder(kShortcutDir).empty());
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
-    driver::pressButton(box.handle, IDOK);
-    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
-    EXPECT_TRUE(log.lines(1000).empty()) << "nothing is started";
-    EXPECT_TRUE(program.running()) << "the window stays";
-    e2e::closeAndExpectExitCode0(program, window);
-}
-
-// A file where the version folder goes: reported, and nothing is left of
-// the attempt, not even the shortcut folder.
-TEST_F(Install, FileInPlaceOfTheVersionFolderGives6AndLeavesNothing)
-{
-    ASSERT_TRUE(makeDirectories("c:\\program files\\Ravenlook"));
-    ASSERT_TRUE(writeFile(kInstallDir, "not a folder"));
-    std::string folder = e2e::prepareDistribution("install-blocked");
-    e2e::StandInLog log;
-    Program program;
-    HWND window = e2e::startInstaller(program, folder);
-    ASSERT_NE(window, nullptr);
-    MessageBoxView box = e2e::pressAgree(program, window);
-    EXPECT_EQ(box.text, "Unable to create version directory. (006)");
-    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
-    EXPECT_EQ(readFile(kInstallDir), "not a folder");
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
-    EXPECT_TRUE(listFolder(kStartMenuPrograms).empty()) << "no shortcut folder";
-    driver::pressButton(box.handle, IDOK);
-    ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
-    EXPECT_TRUE(log.lines(1000).empty()) << "nothing is started";
-    e2e::closeAndExpectExitCode0(program, window);
+    const struct {
+        const char *what, *text;
+        bool fileInTheWay, recorded;
+        std::vector<std::string> installedNames;
+    } cases[] = {
+        {"only the licence", kCopyFailedText, false, true, {"LICENSE.txt"}},
+        {"a file where the version folder goes",
+         "Unable to create version directory. (006)",
+         true,
+         false,
+         {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        removeInstallation();
+        ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+        if (c.fileInTheWay) {
+            ASSERT_TRUE(makeDirectories(kVendorDir) && writeFile(kInstallDir, "not a folder"));
+        }
+        // The setup program is started under its own name; the distribution's
+        // copy of it (Ravenlook.004) is missing like every other file.
+        std::string folder = e2e::prepareFolder("install-failed", "Licence only.\n");
+        e2e::StandInLog log;
+        Program program;
+        HWND window = e2e::startInstaller(program, folder);
+        ASSERT_NE(window, nullptr);
+        MessageBoxView box = e2e::pressAgree(program, window);
+        EXPECT_EQ(box.text, c.text);
+        EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+        EXPECT_EQ(SendMessageA(GetDlgItem(window, ID_PROGRESS_BAR), PBM_GETPOS, 0, 0), 100);
+        EXPECT_EQ(listFolder(kInstallDir), c.installedNames);
+        EXPECT_EQ(directoryExists(kShortcutDir), c.recorded);
+        EXPECT_TRUE(listFolder(kShortcutDir).empty());
+        EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, kRecordKey), c.recorded);
+        EXPECT_EQ(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey), c.recorded);
+        if (c.fileInTheWay) {
+            EXPECT_EQ(readFile(kInstallDir), "not a folder");
+        }
+        driver::pressButton(box.handle, IDOK);
+        ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
+        EXPECT_TRUE(log.lines(1, 1000).empty()) << "nothing is started";
+        EXPECT_TRUE(program.running()) << "the window stays";
+        e2e::closeAndExpectExitCode0(program, window);
+    }
 }
 
 // Installing a newer build while Ravenlook is open: its file cannot be
@@ -230,32 +197,26 @@ TEST_F(Install, FileInPlaceOfTheVersionFolderGives6AndLeavesNothing)
 TEST_F(Install, RunningApplicationGives7UntilClosedThenAgreeAgainCompletes)
 {
     std::string folder = e2e::prepareDistribution("install-in-use");
-    e2e::StandInLog log;
-    SetEnvironmentVariableA("RAVENLOOK_STANDIN_EXIT", nullptr);   // the application stays
-    {
-        Program program;
-        HWND window = e2e::startInstaller(program, folder);
-        ASSERT_NE(window, nullptr);
-        e2e::confirmAndExpectEnd(program, e2e::pressAgree(program, window));
-    }
+    e2e::StandInLog log(true);   // the application stays
+    ASSERT_NO_FATAL_FAILURE(e2e::installThroughWindow(folder));
     ProgramWithWindow application(kApplicationClass);
     ASSERT_TRUE(application.found()) << "the installed application is not running";
     ASSERT_EQ(log.lines().size(), 1u);
-    const std::string oldApplication = readFile(installed("Ravenlook.exe"));
+    const std::string oldApplication = readFile(installed(kApplicationExe));
     ASSERT_NO_FATAL_FAILURE(changeDistribution(folder));
 
     Program program;
     HWND window = e2e::startInstaller(program, folder);
     ASSERT_NE(window, nullptr);
     MessageBoxView box = e2e::pressAgree(program, window);
-    EXPECT_EQ(box.text, kCopyFailed);
+    EXPECT_EQ(box.text, kCopyFailedText);
     EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
     for (const InstalledFile &file : kInstalledFiles) {
-        SCOPED_TRACE(file.destination);
-        std::string expected = file.source == std::string("Ravenlook.000")
+        SCOPED_TRACE(file.name);
+        std::string expected = file.name == std::string(kApplicationExe)
                                    ? oldApplication
                                    : readFile(folder + "\\" + file.source);
-        EXPECT_TRUE(readFile(installed(file.destination)) == expected)
+        EXPECT_TRUE(readFile(installed(file.name)) == expected)
             << "only the file in use is not replaced";
     }
     driver::pressButton(box.handle, IDOK);
@@ -269,8 +230,7 @@ TEST_F(Install, RunningApplicationGives7UntilClosedThenAgreeAgainCompletes)
     EXPECT_EQ(box.text, kCompletionText);
     expectFilesCopiedFrom(folder, {});
     e2e::confirmAndExpectEnd(program, box);
-    EXPECT_TRUE(driver::waitUntil([&] { return log.lines(0).size() == 2; }, 10000))
-        << "the new build starts";
+    EXPECT_EQ(log.lines(2).size(), 2u) << "the new build starts";
     ProgramWithWindow newBuild(kApplicationClass);
     EXPECT_TRUE(newBuild.close());
 }
@@ -281,18 +241,13 @@ TEST_F(Install, ReinstallReplacesOnlyItsOwnFilesAndKeepsTheFirstRecord)
 {
     std::string folder = e2e::prepareDistribution("install-second");
     e2e::StandInLog log;
-    {
-        Program program;
-        HWND window = e2e::startInstaller(program, folder);
-        ASSERT_NE(window, nullptr);
-        e2e::confirmAndExpectEnd(program, e2e::pressAgree(program, window));
-    }
+    ASSERT_NO_FATAL_FAILURE(e2e::installThroughWindow(folder));
     // The user's files, a changed distribution, a record naming another layout.
     writeFile(installed("holiday.avi"), "a video");
     makeDirectories(installed("videos"));
     writeFile(installed("videos\\kept.avi"), "kept");
-    writeFile(std::string(kShortcutDir) + "\\Notes.txt", "the user's");
-    writeFile(std::string(kShortcutDir) + "\\Help.lnk", "damaged");
+    writeFile(shortcut("Notes.txt"), "the user's");
+    writeFile(shortcut("Help.lnk"), "damaged");
     writeFile(folder + "\\README.html", "<p>A newer help page.</p>");
     deleteRecordKeys();
     writeRecordFor("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3");
@@ -310,9 +265,8 @@ TEST_F(Install, ReinstallReplacesOnlyItsOwnFilesAndKeepsTheFirstRecord)
     EXPECT_EQ(listFolder(kShortcutDir),
               (std::vector<std::string>{"Help.lnk", "Inspector.lnk", "Notes.txt", "Ravenlook.lnk",
                                         "Uninstall.lnk"}));
-    EXPECT_EQ(readFile(std::string(kShortcutDir) + "\\Notes.txt"), "the user's");
-    EXPECT_TRUE(readShortcut(std::string(kShortcutDir) + "\\Help.lnk").loaded)
-        << "our link is written anew";
+    EXPECT_EQ(readFile(shortcut("Notes.txt")), "the user's");
+    EXPECT_TRUE(readShortcut(shortcut("Help.lnk")).loaded) << "our link is written anew";
     std::string raw;
     ASSERT_TRUE(readRawRecord(&raw, nullptr));
     EXPECT_EQ(raw, encodedRecord("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3"))

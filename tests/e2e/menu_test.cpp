@@ -29,42 +29,33 @@ protected:
     {
         return e2e::startInstaller(program, folder_, args);
     }
-    void expectEndsWithCode0(Program &program)
-    {
-        DWORD exitCode = 12345;
-        ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
-        EXPECT_EQ(exitCode, 0u);
-    }
     std::string folder_;
 };
 
 }   // namespace
 
-TEST_F(Menu, GoIsGreyedWithoutARecord)
+// Alt+U, G: the Uninstall popup opens and takes the key; its item is greyed
+// without a record and does nothing, and asks first when there is one.
+TEST_F(Menu, GoIsGreyedWithoutARecordAndAsksFirstWithOne)
 {
-    Program program;
-    HWND window = start(program);
-    ASSERT_NE(window, nullptr);
-    // Alt+U, G: the Uninstall popup opens, but its greyed item does nothing.
-    ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'u', 'g'));
-    EXPECT_TRUE(driver::noMessageBoxWithin(program.pid(), 1500));
-    EXPECT_TRUE(program.running());
-    e2e::closeAndExpectExitCode0(program, window);
-}
-
-TEST_F(Menu, GoIsEnabledWhenTheRecordExistsAndAsksFirst)
-{
-    writeRecordFor(kInstallDir);
-    Program program;
-    HWND window = start(program);
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'u', 'g'));
-    MessageBoxView box = driver::waitForMessageBox(program.pid(), 5000);
-    ASSERT_NE(box.handle, nullptr) << "Go... could not be chosen";
-    EXPECT_EQ(box.text, "ATTENTION: Videos saved in the installation directory will be removed.\n"
-                        "\t\tDo you really want to continue?");
-    driver::pressButton(box.handle, IDCANCEL);
-    e2e::closeAndExpectExitCode0(program, window);
+    for (bool recorded : {false, true}) {
+        SCOPED_TRACE(recorded ? "a record" : "no record");
+        if (recorded)
+            writeRecordFor(kInstallDir);
+        Program program;
+        HWND window = start(program);
+        ASSERT_NE(window, nullptr);
+        if (!recorded) {
+            e2e::expectGoGreyed(program, window);
+            EXPECT_TRUE(program.running());
+        } else {
+            MessageBoxView box = e2e::chooseGo(program, window);
+            ASSERT_NE(box.handle, nullptr) << "Go... could not be chosen";
+            EXPECT_EQ(box.text, kUninstallWarning);
+            driver::pressButton(box.handle, IDCANCEL);
+        }
+        e2e::closeAndExpectExitCode0(program, window);
+    }
 }
 
 TEST_F(Menu, FileExitEndsWithoutAQuestion)
@@ -73,9 +64,7 @@ TEST_F(Menu, FileExitEndsWithoutAQuestion)
     HWND window = start(program);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(driver::chooseMenuItem(program.pid(), window, 'f', 'e'));
-    DWORD exitCode = 12345;
-    ASSERT_TRUE(program.waitForExit(&exitCode)) << "the installer did not end";
-    EXPECT_EQ(exitCode, 0u);
+    e2e::expectEndsWithCode0(program);
 }
 
 TEST_F(Menu, HelpAboutOpensTheAboutBox)
@@ -97,10 +86,10 @@ TEST_F(Menu, NotAgreeAsksAndCancelKeepsTheWindowOpen)
     Program program;
     HWND window = start(program);
     ASSERT_NE(window, nullptr);
-    driver::pressButton(window, 9013);
+    driver::pressButton(window, ID_NOT_AGREE);
     MessageBoxView box = driver::waitForMessageBox(program.pid());
     ASSERT_NE(box.handle, nullptr);
-    EXPECT_EQ(box.caption, "Ravenlook Install");
+    EXPECT_EQ(box.caption, kCaption);
     EXPECT_EQ(box.text, "Do you want to quit Ravenlook Install?");
     EXPECT_EQ(box.buttonIds, (std::vector<int>{IDOK, IDCANCEL}));
     EXPECT_EQ(box.defaultButtonId, IDCANCEL);
@@ -108,15 +97,14 @@ TEST_F(Menu, NotAgreeAsksAndCancelKeepsTheWindowOpen)
 
     driver::pressButton(box.handle, IDCANCEL);
     ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(box.handle); }));
-    Sleep(300);
+    EXPECT_TRUE(driver::noMessageBoxWithin(program.pid(), 300));
     EXPECT_TRUE(program.running());
     EXPECT_TRUE(IsWindowVisible(window));
 
-    driver::pressButton(window, 9013);
+    driver::pressButton(window, ID_NOT_AGREE);
     box = driver::waitForMessageBox(program.pid());
     ASSERT_NE(box.handle, nullptr);
-    driver::pressButton(box.handle, IDOK);
-    expectEndsWithCode0(program);
+    e2e::confirmAndExpectEnd(program, box);
 }
 
 TEST_F(Menu, AboutBoxShowsItsSixControlsAndClosesWithOkAndEscape)
@@ -126,7 +114,7 @@ TEST_F(Menu, AboutBoxShowsItsSixControlsAndClosesWithOkAndEscape)
     ASSERT_NE(window, nullptr);
     for (int closeWith : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(closeWith == IDOK ? "OK" : "Escape");
-        driver::sendCommand(window, 9012);
+        driver::sendCommand(window, ID_ABOUT);
         HWND about = driver::waitForWindow(program.pid(), "#32770");
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(driver::windowText(about), "About");
@@ -187,8 +175,7 @@ std::vector<COLORREF> captionIcon(HWND window)
     int frame = GetSystemMetrics(SM_CXFIXEDFRAME) + GetSystemMetrics(SM_CXEDGE);
     RECT icon = {r.left, r.top, r.left + frame + 20,
                  r.top + GetSystemMetrics(SM_CYCAPTION) + frame};
-    Sleep(500);   // let the caption paint
-    return driver::screenPixels(icon);
+    return driver::settledPixels(icon);
 }
 
 // The right end of the caption, one caption button wide, as the screen shows

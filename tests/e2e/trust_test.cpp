@@ -36,7 +36,7 @@ public:
         programs_ = std::move(programs);
         for (const std::string &program : programs_) {
             HKEY key;
-            std::string path = kAppDefaults + program + "\\DllOverrides";
+            std::string path = kWineAppDefaults + program + "\\DllOverrides";
             if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                 nullptr, &key, nullptr) != ERROR_SUCCESS) {
                 ADD_FAILURE() << "cannot write " << path;
@@ -53,24 +53,23 @@ public:
     ~PreferPlantedDlls()
     {
         for (const std::string &program : programs_) {
-            RegDeleteKeyA(HKEY_CURRENT_USER, (kAppDefaults + program + "\\DllOverrides").c_str());
-            RegDeleteKeyA(HKEY_CURRENT_USER, (kAppDefaults + program).c_str());
+            RegDeleteKeyA(HKEY_CURRENT_USER,
+                          (kWineAppDefaults + program + "\\DllOverrides").c_str());
+            RegDeleteKeyA(HKEY_CURRENT_USER, (kWineAppDefaults + program).c_str());
         }
     }
     PreferPlantedDlls(const PreferPlantedDlls &) = delete;
     PreferPlantedDlls &operator=(const PreferPlantedDlls &) = delete;
 
 private:
-    static constexpr const char *kAppDefaults = "Software\\Wine\\AppDefaults\\";
     std::vector<std::string> programs_;
 };
 
-class Planting : public ::testing::Test {
+class Planting : public InstallationTest {
 protected:
     void SetUp() override
     {
-        removeInstallation();
-        ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+        InstallationTest::SetUp();
         deleteTree(kMarkers);
         folder_ = e2e::prepareDistribution("planting");
         std::string canaries = requiredPathFromEnvironment("RAVENLOOK_CANARY_DIR");
@@ -81,11 +80,15 @@ protected:
     }
     void TearDown() override
     {
-        removeInstallation();
+        InstallationTest::TearDown();
         deleteTree(kMarkers);
     }
     std::string folder_;
 };
+
+// The fixtures of the tests that install once, as a user does.
+class Elevation : public InstallationTest {};
+class SafeLaunch : public InstallationTest {};
 
 }   // namespace
 
@@ -181,15 +184,14 @@ TEST_F(Planting, InstallerLoadsNoDllFromItsFolder)
     HWND window = e2e::startInstaller(program, folder_);
     ASSERT_NE(window, nullptr);
 
-    driver::sendCommand(window, 9012);
+    driver::sendCommand(window, ID_ABOUT);
     HWND about = driver::waitForWindow(program.pid(), "#32770");
     ASSERT_NE(about, nullptr);
     driver::pressButton(about, IDOK);
     ASSERT_TRUE(driver::waitUntil([&] { return !IsWindow(about); }));
 
     MessageBoxView done = e2e::pressAgree(program, window);
-    ASSERT_NE(done.handle, nullptr);
-    EXPECT_EQ(done.text.substr(0, 23), "Installation completed!");
+    EXPECT_EQ(done.text, kCompletionText);
     EXPECT_EQ(listFolder(kShortcutDir).size(), 4u) << "the shell link object still works";
     e2e::confirmAndExpectEnd(program, done);
     log.lines();
@@ -205,14 +207,12 @@ TEST_F(Planting, InstallerLoadsNoDllFromItsFolder)
 // write of such a program: nothing of the install lands in the user's
 // VirtualStore, in files or in the registry, and everything where it
 // belongs.
-TEST(Elevation, SetupProgramRunsElevatedAndNothingLandsInTheVirtualStore)
+TEST_F(Elevation, SetupProgramRunsElevatedAndNothingLandsInTheVirtualStore)
 {
     SKIP_UNDER_WINE("Wine has no UAC: no split token, no VirtualStore");
     ASSERT_TRUE(processIsElevated(GetCurrentProcess())) << "start the tests as administrator";
     std::string store = environment("LOCALAPPDATA") + "\\VirtualStore";
     ASSERT_NE(store, "\\VirtualStore");
-    removeInstallation();
-    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
     std::string folder = e2e::prepareDistribution("elevation");
     {
         e2e::StandInLog log;
@@ -227,56 +227,47 @@ TEST(Elevation, SetupProgramRunsElevatedAndNothingLandsInTheVirtualStore)
                                         sizeof virtualised, &size));
         CloseHandle(token);
         EXPECT_EQ(virtualised, 0u) << "Windows would redirect the install's writes";
-        MessageBoxView done = e2e::pressAgree(program, window);
-        ASSERT_NE(done.handle, nullptr);
-        EXPECT_EQ(done.text.substr(0, 23), "Installation completed!");
-        e2e::confirmAndExpectEnd(program, done);
+        e2e::confirmAndExpectEnd(program, e2e::pressAgree(program, window));
         log.lines();
     }
     EXPECT_EQ(listFolder(kInstallDir).size(), 7u);
     EXPECT_EQ(listFolder(kShortcutDir).size(), 4u);
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kRecordKey));
     for (const char *path : {"Program Files\\Ravenlook", "Windows\\Start Menu"})
         EXPECT_FALSE(directoryExists(store + "\\" + path)) << store << "\\" << path;
     for (const char *key :
          {"Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\Win310",
           "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Win310"})
         EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, key)) << key;
-    removeInstallation();
 }
 
-TEST(SafeLaunch, OnlyTheInstalledApplicationIsStarted)
+TEST_F(SafeLaunch, OnlyTheInstalledApplicationIsStarted)
 {
     // Decoys where a command line split at its blanks would find a
     // program: c:\Program.exe and c:\program files\Ravenlook\Ravenlook.exe.
-    // They are the Inspector stand-in, which logs "insp|...".
-    removeInstallation();
-    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+    // They are the Inspector stand-in, which logs "insp|...". A
+    // c:\Program.exe that is there already is not the test's to replace.
+    if (fileExists(kProgramDecoy))
+        GTEST_SKIP() << kProgramDecoy << " exists already: the test would have to replace it";
     std::string folder = e2e::prepareDistribution("safe-launch");
     std::string decoy = folder + "\\Ravenlook.003";
-    const std::string decoys[] = {"c:\\Program.exe", "c:\\program files\\Ravenlook\\Ravenlook.exe"};
     // c:\Program.exe would catch every unquoted command line of the
-    // machine, a real Windows included: it goes whatever the outcome.
-    struct DecoyRemoved {
-        ~DecoyRemoved() { DeleteFileA("c:\\Program.exe"); }
-    } decoyRemoved;
-    makeDirectories("c:\\program files\\Ravenlook");
-    for (const std::string &path : decoys)
+    // machine, a real Windows included: it goes whatever the outcome, and
+    // its mark lets the next test program remove it after a killed run.
+    struct DecoysRemoved {
+        ~DecoysRemoved() { removeDecoys(); }
+    } decoysRemoved;
+    ASSERT_TRUE(writeFile(kProgramDecoyMarker, ""));
+    makeDirectories(kVendorDir);
+    for (const std::string &path :
+         {std::string(kProgramDecoy), std::string(kVendorDir) + "\\" + kApplicationExe})
         ASSERT_TRUE(CopyFileA(decoy.c_str(), path.c_str(), FALSE)) << path;
 
-    {
-        e2e::StandInLog log;
-        Program program;
-        HWND window = e2e::startInstaller(program, folder);
-        ASSERT_NE(window, nullptr);
-        MessageBoxView done = e2e::pressAgree(program, window);
-        ASSERT_NE(done.handle, nullptr);
-        e2e::confirmAndExpectEnd(program, done);
-        log.lines();   // waits for the first line
-        Sleep(1000);   // a decoy started late would log now
-        std::vector<std::string> started = log.lines(0);
-        ASSERT_EQ(started.size(), 1u);
-        EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
-    }
-    removeInstallation();
+    e2e::StandInLog log;
+    ASSERT_NO_FATAL_FAILURE(e2e::installThroughWindow(folder));
+    log.lines();   // waits for the first line
+    Sleep(1000);   // a decoy started late would log now
+    std::vector<std::string> started = log.lines(1, 0);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
 }

@@ -214,20 +214,38 @@ static bool popupMenuOpen(DWORD pid)
 bool chooseMenuItem(DWORD pid, HWND window, char popupKey, char itemKey)
 {
     PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, popupKey);
-    if (!waitUntil([&] { return popupMenuOpen(pid); }, 5000))
+    if (!waitUntil([&] { return popupMenuOpen(pid); }, 10000))
         return false;
     // The menu's modal loop reads every keyboard message of the thread.
     std::vector<HWND> popups = topWindows(pid, "#32768", true);
     PostMessageA(popups.front(), WM_CHAR, static_cast<WPARAM>(itemKey), 1);
-    if (!waitUntil([&] { return !popupMenuOpen(pid); }, 1500)) {
-        for (int i = 0; i < 3 && popupMenuOpen(pid); ++i) {
-            std::vector<HWND> open = topWindows(pid, "#32768", true);
-            if (!open.empty())
-                PostMessageA(open.front(), WM_KEYDOWN, VK_ESCAPE, 1);
-            waitUntil([&] { return !popupMenuOpen(pid); }, 1000);
-        }
-    }
-    return true;
+    if (waitUntil([&] { return !popupMenuOpen(pid); }, 3000))
+        return true;
+    PostMessageA(popups.front(), WM_KEYDOWN, VK_ESCAPE, 1);
+    return waitUntil([&] { return !popupMenuOpen(pid); }, 10000);
+}
+
+double nowMs()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::vector<COLORREF> settledPixels(const RECT &area, int timeoutMs)
+{
+    std::vector<COLORREF> last = screenPixels(area), now;
+    waitUntil(
+        [&] {
+            Sleep(100);
+            now = screenPixels(area);
+            bool settled = now == last;
+            last = now;
+            return settled;
+        },
+        timeoutMs);
+    return last;
 }
 
 std::vector<COLORREF> screenPixels(const RECT &area)

@@ -85,12 +85,24 @@ void pressButton(HWND dialog, int buttonId);
 void sendCommand(HWND window, int commandId);
 
 // Chooses a menu item with the keyboard as a user does: Alt + the popup's
-// access key opens the popup, the item's access key chooses it (a greyed
-// item cannot be chosen). Returns false when the popup did not open. The
-// popup is closed again when the choice did not close it.
-// (Menus of another process cannot be read under Wine: GetMenu's handle
-// means nothing outside the process that made it.)
+// access key opens the popup, the item's access key chooses it. True when
+// the popup opened and closed again after the key (for an item that stays
+// open, such as a greyed one on Windows, an Escape closes it). Whether the
+// item was chosen shows only in what follows. (Menus of another process
+// cannot be read under Wine: GetMenu's handle means nothing outside the
+// process that made it.)
 bool chooseMenuItem(DWORD pid, HWND window, char popupKey, char itemKey);
+
+// Milliseconds of the performance counter: GetTickCount moves in coarse
+// ticks and would show a second's pause as less.
+double nowMs();
+// The system timer's resolution: a pause of the program may end this much
+// before its time by the performance counter.
+const double kClockSlackMs = 16.0;
+
+// Waits until the rectangle of the screen shows the same pixels twice in
+// a row, 100 ms apart (a window has finished painting), and returns them.
+std::vector<COLORREF> settledPixels(const RECT &area, int timeoutMs = 5000);
 
 // The colours of a rectangle of the screen, row by row.
 std::vector<COLORREF> screenPixels(const RECT &area);

@@ -8,6 +8,7 @@
 //     the test's own TIMEOUT comes first;
 //   - on Windows it runs no test without administrator rights: every test
 //     that installs would fail, each with a less clear message;
+//   - it removes what an earlier run that was ended may have left;
 //   - under Wine it starts Wine's desktop process first, before any test
 //     does: that process keeps the error output of the program that starts
 //     it open for the rest of the session, and run-tests.cmd could not read
@@ -93,6 +94,7 @@ int main(int argc, char **argv)
                "command prompt\n");
         return 1;
     }
+    testsupport::removeLeftovers();
     InitializeCriticalSection(&g_lock);
     testing::UnitTest::GetInstance()->listeners().Append(new TestClock);
     HANDLE thread = CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr);

@@ -9,15 +9,81 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 
 namespace testsupport {
 
+// ---- the product's facts (product_facts.h) ------------------------------------
 const char kProgramFiles[] = "c:\\program files";
+const char kVendorDir[] = "c:\\program files\\Ravenlook";
 const char kInstallDir[] = "c:\\program files\\Ravenlook\\Ravenlook v1.3";
 const char kStartMenuPrograms[] = "c:\\windows\\start menu\\programs";
+const char kMenuVendorDir[] = "c:\\windows\\start menu\\programs\\Ravenlook";
 const char kShortcutDir[] = "c:\\windows\\start menu\\programs\\Ravenlook\\Ravenlook v1.3";
+
+std::string installed(const std::string &name)
+{
+    return std::string(kInstallDir) + "\\" + name;
+}
+
+std::string shortcut(const std::string &name)
+{
+    return std::string(kShortcutDir) + "\\" + name;
+}
+
+const InstalledFile kInstalledFiles[7] = {
+    {"LICENSE.txt", "LICENSE.txt"},          {"Ravenlook.001", "Ravenlook.ico"},
+    {"Ravenlook.002", "Ravenlook.cfg"},      {"README.html", "README.html"},
+    {"Ravenlook.000", "Ravenlook.exe"},      {"Ravenlook.003", "Ravenlook_insp.exe"},
+    {"Ravenlook.004", "Ravenlook_inst.exe"},
+};
+const std::vector<std::string> kInstalledNames = {"LICENSE.txt",       "README.html",
+                                                  "Ravenlook.cfg",     "Ravenlook.exe",
+                                                  "Ravenlook.ico",     "Ravenlook_insp.exe",
+                                                  "Ravenlook_inst.exe"};
+const std::vector<std::string> kShortcutNames = {"Help.lnk", "Inspector.lnk", "Ravenlook.lnk",
+                                                 "Uninstall.lnk"};
+const char kApplicationExe[] = "Ravenlook.exe";
+
+const char kRecordKey[] = "SOFTWARE\\Win310";
+const char kProgramEntryKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3";
+
+std::map<std::string, std::string> programEntryFor(const std::string &installDir,
+                                                   unsigned long sizeKb)
+{
+    return {
+        {"DisplayName", "Ravenlook 1.3"},
+        {"DisplayVersion", "1.3"},
+        {"Publisher", "Ravenlook Team"},
+        {"InstallLocation", installDir},
+        {"DisplayIcon", installDir + "\\Ravenlook.ico"},
+        {"UninstallString", "\"" + installDir + "\\Ravenlook_inst.exe\" -u"},
+        {"NoModify", "dword:1"},
+        {"NoRepair", "dword:1"},
+        {"EstimatedSize", "dword:" + std::to_string(sizeKb)},
+    };
+}
+
+const char kCaption[] = "Ravenlook Install";
+const char kCompletionText[] =
+    "Installation completed!\nDir: c:\\program files\\Ravenlook\\Ravenlook v1.3";
+const char kCopyFailedText[] = "Unable to copy installation file. (007)";
+const char kUninstallWarning[] =
+    "ATTENTION: Videos saved in the installation directory will be removed.\n"
+    "\t\tDo you really want to continue?";
+const char kUninstallConcluded[] = "Uninstall concluded!";
+const char kUninstallRefused[] = "Unable to get installation directory! (012)";
+const char kWindowClass[] = "myWindowClass";
+const char kApplicationClass[] = "RavenlookStandinApplication";
+
+const char kProgramDecoy[] = "c:\\Program.exe";
+const char kProgramDecoyMarker[] = "c:\\ravenlook-tests\\Program.exe made by a test";
+const char kWineAppDefaults[] = "Software\\Wine\\AppDefaults\\";
+
+// ---- helpers --------------------------------------------------------------------
 
 std::string windowsPathOf(const std::string &unixPath)
 {
@@ -291,8 +357,6 @@ void writeRecordFor(const std::string &directory)
     RegCloseKey(key);
 }
 
-const char kProgramEntryKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3";
 static const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 static const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
@@ -325,9 +389,10 @@ std::map<std::string, std::string> keyValues(HKEY root, const char *subKey)
 const wchar_t *const kPendingValues[2] = {L"PendingFileRenameOperations",
                                           L"PendingFileRenameOperations2"};
 
-// Every live PendingOperationsKept, so that the watchdog can put their
-// lists back before it ends a hung test program.
+// Every live PendingOperationsKept and RegistryValueSet, so that the
+// watchdog can put back what they keep before it ends a hung test program.
 static std::vector<PendingOperationsKept *> g_keptLists;
+static std::vector<RegistryValueSet *> g_valuesSet;
 
 bool readPendingList(const wchar_t *value, PendingList *list)
 {
@@ -336,21 +401,14 @@ bool readPendingList(const wchar_t *value, PendingList *list)
     LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key);
     if (result != ERROR_SUCCESS)
         return false;
-    // Sized and read with the same wide call, at exactly the stored size;
-    // a list that grows in between is asked for again.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        DWORD size = 0;
-        result = RegQueryValueExW(key, value, nullptr, &list->type, nullptr, &size);
-        if (result != ERROR_SUCCESS)
-            break;
-        list->bytes.resize(size);
+    // Sized and read with the same wide call, at exactly the stored size.
+    DWORD size = 0;
+    result = RegQueryValueExW(key, value, nullptr, &list->type, nullptr, &size);
+    list->bytes.resize(size);
+    if (result == ERROR_SUCCESS)
         result = RegQueryValueExW(key, value, nullptr, &list->type, list->bytes.data(), &size);
-        if (result != ERROR_MORE_DATA) {
-            list->bytes.resize(size);
-            break;
-        }
-    }
     RegCloseKey(key);
+    list->bytes.resize(size);
     list->present = result == ERROR_SUCCESS;
     if (!list->present)
         *list = PendingList();
@@ -436,13 +494,11 @@ static const char *const kOwnFolders[] = {
     "c:\\Ravenlook",
     "c:\\ravenlook-tests",
 };
-static const size_t kInstallFolderCount = 3;
 
-// True when the path is one of the first folderCount of the tests' own
-// folders or lies below one.
-static bool isOwnPath(const std::string &path, size_t folderCount = std::size(kOwnFolders))
+// True when the path is one of the tests' own folders or lies below one.
+static bool isOwnPath(const std::string &path)
 {
-    for (size_t i = 0; i < folderCount; ++i) {
+    for (size_t i = 0; i < std::size(kOwnFolders); ++i) {
         const char *folder = kOwnFolders[i];
         size_t length = strlen(folder);
         if (path.size() >= length && _strnicmp(path.c_str(), folder, length) == 0 &&
@@ -516,6 +572,8 @@ void restoreKeptState()
 {
     for (const PendingOperationsKept *kept : g_keptLists)
         kept->restore();
+    for (const RegistryValueSet *value : g_valuesSet)
+        value->restore();
 }
 
 void restartSystem()
@@ -581,25 +639,22 @@ LinkFields readShortcut(const std::string &linkFile)
                 link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&persist)))) {
             WCHAR wide[MAX_PATH];
             MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH);
-            if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
-                char text[MAX_PATH];
-                fields.loaded = true;
-                // Pre-filled so that a field that was never written shows.
-                strcpy(text, "?unset?");
-                link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-                fields.path = text;
-                strcpy(text, "?unset?");
-                link->GetArguments(text, MAX_PATH);
-                fields.arguments = text;
-                strcpy(text, "?unset?");
-                link->GetWorkingDirectory(text, MAX_PATH);
-                fields.workingDirectory = text;
-                strcpy(text, "?unset?");
-                link->GetDescription(text, MAX_PATH);
-                fields.description = text;
-                strcpy(text, "?unset?");
-                link->GetIconLocation(text, MAX_PATH, &fields.iconIndex);
-                fields.iconLocation = text;
+            fields.loaded = SUCCEEDED(persist->Load(wide, STGM_READ));
+            // Each buffer pre-filled, so that a field that was never written shows.
+            auto field = [](std::string *out, auto get) {
+                char text[MAX_PATH] = "?unset?";
+                get(text);
+                *out = text;
+            };
+            if (fields.loaded) {
+                field(&fields.path,
+                      [&](char *t) { link->GetPath(t, MAX_PATH, nullptr, SLGP_RAWPATH); });
+                field(&fields.arguments, [&](char *t) { link->GetArguments(t, MAX_PATH); });
+                field(&fields.workingDirectory,
+                      [&](char *t) { link->GetWorkingDirectory(t, MAX_PATH); });
+                field(&fields.description, [&](char *t) { link->GetDescription(t, MAX_PATH); });
+                field(&fields.iconLocation,
+                      [&](char *t) { link->GetIconLocation(t, MAX_PATH, &fields.iconIndex); });
             }
             persist->Release();
         }
@@ -608,63 +663,6 @@ LinkFields readShortcut(const std::string &linkFile)
     if (SUCCEEDED(init))
         CoUninitialize();
     return fields;
-}
-
-// Ends the programs a test left running from an installation (the
-// application the installer started, an uninstaller), by their process ids:
-// their files could not be deleted, and the next test would meet them.
-// When one test program runs all its tests, as the test bundle does, the
-// application one test started may not have ended when the next begins.
-static void endProgramsOfTheInstallation()
-{
-    HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (list == INVALID_HANDLE_VALUE)
-        return;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(list, &entry); more; more = Process32Next(list, &entry)) {
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE |
-                                         SYNCHRONIZE,
-                                     FALSE, entry.th32ProcessID);
-        if (!process)
-            continue;
-        char image[MAX_PATH];
-        DWORD length = MAX_PATH;
-        if (QueryFullProcessImageNameA(process, 0, image, &length) &&
-            isOwnPath(std::string(image, length), kInstallFolderCount)) {
-            TerminateProcess(process, 99);
-            WaitForSingleObject(process, 5000);
-        }
-        CloseHandle(process);
-    }
-    CloseHandle(list);
-}
-
-void removeInstallation()
-{
-    endProgramsOfTheInstallation();
-    deleteTree("c:\\program files\\Ravenlook");
-    deleteTree("c:\\arquivos de programas");
-    deleteTree("c:\\Ravenlook");
-    deleteTree("c:\\windows\\start menu");
-    deleteTree("c:\\documents and settings\\all users\\start menu\\programs\\Ravenlook");
-    deleteRecordKeys();
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey);
-    clearPendingRestartOperations();
-}
-
-FolderMade::FolderMade(const std::string &path)
-{
-    for (size_t i = 3; i <= path.size() && firstMade_.empty(); ++i)
-        if ((i == path.size() || path[i] == '\\') && !directoryExists(path.substr(0, i)))
-            firstMade_ = path.substr(0, i);
-    EXPECT_TRUE(makeDirectories(path)) << path;
-}
-
-FolderMade::~FolderMade()
-{
-    if (!firstMade_.empty())
-        deleteTree(firstMade_);
 }
 
 // Under Wine: the host path of a Windows path; "" elsewhere.
@@ -704,6 +702,157 @@ static bool runUntil(const std::string &application, std::string commandLine, Co
     return false;
 }
 
+std::vector<DWORD> processesWhere(const std::function<bool(const std::string &)> &imageMatches)
+{
+    std::vector<DWORD> ids;
+    HANDLE list = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (list == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(list, &entry); more; more = Process32Next(list, &entry)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        char image[MAX_PATH];
+        DWORD length = MAX_PATH;
+        if (process && QueryFullProcessImageNameA(process, 0, image, &length) &&
+            imageMatches(std::string(image, length)))
+            ids.push_back(entry.th32ProcessID);
+        if (process)
+            CloseHandle(process);
+    }
+    CloseHandle(list);
+    return ids;
+}
+
+void endProcesses(const std::vector<DWORD> &ids)
+{
+    for (DWORD id : ids) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (!process)
+            continue;
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+    }
+}
+
+// True when the folder lists the path's name though it cannot be reached:
+// a link whose target is gone.
+static bool danglingLink(const std::string &path)
+{
+    size_t slash = path.rfind('\\');
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES || slash == std::string::npos)
+        return false;
+    std::vector<std::string> names = listFolder(path.substr(0, slash));
+    return std::find_if(names.begin(), names.end(), [&](const std::string &name) {
+               return _stricmp(name.c_str(), path.c_str() + slash + 1) == 0;
+           }) != names.end();
+}
+
+// Removes a link a test made, never its target: on Windows a junction goes
+// with RemoveDirectoryA; under Wine, whose calls act on the target, the
+// host's rm removes it.
+static bool removeLink(const std::string &path)
+{
+    auto gone = [&] {
+        return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES && !danglingLink(path);
+    };
+    if (!runningUnderWine())
+        return RemoveDirectoryA(path.c_str()) != 0;
+    return runUntil(windowsPathOf("/bin/rm"), "/bin/rm -f \"" + hostPathOf(path) + "\"", gone);
+}
+
+// The folders the tests install into and the Start menus they use: their
+// own c:\windows\start menu\programs, and on Windows 10 and 11 the
+// all-users one behind the compatibility links.
+static const char *const kInstallBases[] = {
+    "c:\\program files",
+    "c:\\arquivos de programas",
+    "c:",
+    kStartMenuPrograms,
+    "c:\\documents and settings\\all users\\start menu\\programs",
+    "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
+
+// True when the path lies in the folder or below it.
+static bool within(const std::string &path, const std::string &folder)
+{
+    return path.size() > folder.size() && path[folder.size()] == '\\' &&
+           _strnicmp(path.c_str(), folder.c_str(), folder.size()) == 0;
+}
+
+void removeInstallation()
+{
+    endProcesses(processesWhere([](const std::string &image) {
+        for (const char *base : kInstallBases)
+            if (within(image, std::string(base) + "\\Ravenlook"))
+                return true;
+        return false;
+    }));
+    for (const char *base : kInstallBases) {
+        std::string vendor = std::string(base) + "\\Ravenlook";
+        std::string version = vendor + "\\Ravenlook v1.3";
+        for (const std::string &level : {version, vendor})
+            if (isLink(level) || danglingLink(level))
+                removeLink(level);
+        deleteTree(version);
+        // A file in the Ravenlook folder's place is a test's too.
+        if (fileExists(vendor))
+            DeleteFileA(vendor.c_str());
+        else
+            RemoveDirectoryA(vendor.c_str());
+    }
+    RemoveDirectoryA(kStartMenuPrograms);
+    RemoveDirectoryA("c:\\windows\\start menu");
+    deleteRecordKeys();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramEntryKey);
+    clearPendingRestartOperations();
+}
+
+void InstallationTest::SetUp()
+{
+    removeInstallation();
+    ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
+}
+
+void removeDecoys()
+{
+    DeleteFileA(kProgramDecoy);
+    DeleteFileA((std::string(kVendorDir) + "\\" + kApplicationExe).c_str());
+    DeleteFileA(kProgramDecoyMarker);
+}
+
+void removeLeftovers()
+{
+    if (fileExists(kProgramDecoyMarker))
+        removeDecoys();
+    removeInstallation();
+    for (const std::string &name : listFolder("c:\\ravenlook-tests")) {
+        std::string path = "c:\\ravenlook-tests\\" + name;
+        if (isLink(path) || danglingLink(path))
+            removeLink(path);
+    }
+    if (runningUnderWine())
+        for (const char *program : {"Ravenlook_inst.exe", "Ravenlook.exe", "probe.exe"}) {
+            std::string key = std::string(kWineAppDefaults) + program;
+            RegDeleteKeyA(HKEY_CURRENT_USER, (key + "\\DllOverrides").c_str());
+            RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+        }
+}
+
+FolderMade::FolderMade(const std::string &path)
+{
+    for (size_t i = 3; i <= path.size() && firstMade_.empty(); ++i)
+        if ((i == path.size() || path[i] == '\\') && !directoryExists(path.substr(0, i)))
+            firstMade_ = path.substr(0, i);
+    EXPECT_TRUE(makeDirectories(path)) << path;
+}
+
+FolderMade::~FolderMade()
+{
+    if (!firstMade_.empty())
+        deleteTree(firstMade_);
+}
+
 FolderLink::FolderLink(const std::string &linkPath, const std::string &target, bool takeOverLink)
     : link_(linkPath)
 {
@@ -727,15 +876,9 @@ FolderLink::FolderLink(const std::string &linkPath, const std::string &target, b
 
 FolderLink::~FolderLink()
 {
-    if (!made_ || !isLink(link_))
-        return;
-    // Removing a junction removes the link alone; under Wine only the host
-    // can, as Wine's calls act on a link's target.
-    auto gone = [&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; };
-    bool removed = runningUnderWine() ? runUntil(windowsPathOf("/bin/rm"),
-                                                 "/bin/rm -f \"" + hostPathOf(link_) + "\"", gone)
-                                      : RemoveDirectoryA(link_.c_str()) != 0;
-    EXPECT_TRUE(removed) << "the link " << link_ << " stays";
+    if (made_) {
+        EXPECT_TRUE(removeLink(link_)) << "the link " << link_ << " stays";
+    }
 }
 
 RegistryValueSet::RegistryValueSet(const char *subKey, const char *name, const char *text,
@@ -762,9 +905,16 @@ RegistryValueSet::RegistryValueSet(const char *subKey, const char *name, const c
                        : RegDeleteValueA(key, name);
     EXPECT_TRUE(set == ERROR_SUCCESS || set == ERROR_FILE_NOT_FOUND) << name << ": " << set;
     RegCloseKey(key);
+    g_valuesSet.push_back(this);
 }
 
 RegistryValueSet::~RegistryValueSet()
+{
+    restore();
+    g_valuesSet.erase(std::find(g_valuesSet.begin(), g_valuesSet.end(), this));
+}
+
+void RegistryValueSet::restore() const
 {
     HKEY key;
     if (!known_ || RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey_.c_str(), 0, KEY_SET_VALUE | view_,

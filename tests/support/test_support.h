@@ -2,8 +2,13 @@
 // shell links of the test prefix, prepared and cleaned up around each test.
 #pragma once
 
+#include "product_facts.h"
+
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -93,9 +98,6 @@ void writeRecordFor(const std::string &directory);
 // does not open.
 std::map<std::string, std::string> keyValues(HKEY root, const char *subKey);
 
-// The program's entry in the system's list of installed programs.
-extern const char kProgramEntryKey[];   // SOFTWARE\...\Uninstall\Ravenlook 1.3, under HKLM
-
 // ---- the restart's lists ----------------------------------------------------
 // The Session Manager's PendingFileRenameOperations and
 // PendingFileRenameOperations2, where MoveFileEx with
@@ -141,8 +143,8 @@ private:
     PendingList saved_[2];
     bool known_[2] = {false, false};   // read, or known to be absent
 };
-// Puts back what every live PendingOperationsKept keeps: the watchdog's
-// last act before it ends a hung test program.
+// Puts back what every live PendingOperationsKept and RegistryValueSet
+// keeps: the watchdog's last act before it ends a hung test program.
 void restoreKeptState();
 // Restarts the prefix's system as far as files are concerned: wineboot -r
 // carries out the pending operations as a Windows restart does. Fails the
@@ -172,17 +174,43 @@ struct LinkFields {
 };
 LinkFields readShortcut(const std::string &linkFile);
 
-// Deletes the installation this program makes, wherever a test left it,
-// the record, the entry in the list of installed programs and the pending
-// restart operations, after ending any program still running from it:
-// every test that installs starts and ends with this.
-void removeInstallation();
+// The ids of the running processes whose program's full path matches.
+std::vector<DWORD> processesWhere(const std::function<bool(const std::string &)> &imageMatches);
+// Ends those processes by their ids and waits for their end.
+void endProcesses(const std::vector<DWORD> &ids);
 
-// Well-known folders of the test prefix.
-extern const char kProgramFiles[];        // c:\program files
-extern const char kInstallDir[];          // c:\program files\Ravenlook\Ravenlook v1.3
-extern const char kStartMenuPrograms[];   // c:\windows\start menu\programs
-extern const char kShortcutDir[];         // ...\programs\Ravenlook\Ravenlook v1.3
+// Removes what the tests install, after ending any program running from
+// it, and only that: every Ravenlook v1.3 folder of the program-files and
+// Start-menu folders the tests use, any link a test left in its place,
+// then each Ravenlook folder and the tests' own Start menu when empty; the
+// record, the entry in the list of installed programs, and the tests' own
+// operations waiting for the restart. Every test that installs starts and
+// ends with this.
+void removeInstallation();
+// What a test program killed by the watchdog or a crash may have left:
+// the installation, c:\Program.exe when a test made it, links in
+// c:\ravenlook-tests, Wine's DLL overrides for the planting tests. Every
+// test program calls this once when it starts.
+void removeLeftovers();
+
+// The decoys of the launch test, and the mark it leaves while it has made
+// them: a c:\Program.exe that was there before is never touched.
+extern const char kProgramDecoy[];         // c:\Program.exe
+extern const char kProgramDecoyMarker[];   // in c:\ravenlook-tests
+// Deletes both decoys (the other is c:\program files\Ravenlook\Ravenlook.exe)
+// and the mark.
+void removeDecoys();
+// Wine's settings per program (under HKEY_CURRENT_USER): the planting
+// tests' DLL overrides.
+extern const char kWineAppDefaults[];
+
+// The base of the fixtures that install: no installation before or after,
+// and the tests' own Start menu there.
+class InstallationTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override { removeInstallation(); }
+};
 
 // A folder made for the scope with every missing level; afterwards exactly
 // the levels it made are removed, with what the test put in them. On a
@@ -218,12 +246,13 @@ private:
 };
 
 // A registry value set for the scope (REG_SZ text, or deleted when text is
-// null) and put back exactly as it was afterwards. view: 0, or
-// KEY_WOW64_64KEY for the 64-bit view.
+// null) and put back exactly as it was afterwards, also when the watchdog
+// ends a hung test. view: 0, or KEY_WOW64_64KEY for the 64-bit view.
 class RegistryValueSet {
 public:
     RegistryValueSet(const char *subKey, const char *name, const char *text, REGSAM view = 0);
     ~RegistryValueSet();
+    void restore() const;
     RegistryValueSet(const RegistryValueSet &) = delete;
     RegistryValueSet &operator=(const RegistryValueSet &) = delete;
 

@@ -1,16 +1,13 @@
 #include "command_line.h"
 
 #include <cstring>
-#include <string>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 struct CommandLineCase {
-    const char *name;
-    const char *commandLine;
-    const char *tail;
+    const char *name, *commandLine, *tail;
     bool uninstall;
 };
 
@@ -31,43 +28,32 @@ const CommandLineCase kCommandLineCases[] = {
     {"NameWithTrailingBlanksHasNoTail", "prog   ", "", false},
     {"EmptyLineHasNoTail", "", "", false},
     {"QuotedNameWithoutClosingQuoteTakesTheWholeLine", "\"c:\\a b\\prog.exe -u", "", false},
+    {"NullLineGivesEmptyTail", nullptr, "", false},
 };
 
-class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
-
-TEST_P(CommandLineTest, TailAndSwitch)
+TEST(CommandLine, TailAndSwitch)
 {
-    const CommandLineCase &c = GetParam();
-    const char *tail = commandLineTail(c.commandLine);
-    ASSERT_NE(tail, nullptr);
-    EXPECT_STREQ(tail, c.tail);
-    EXPECT_EQ(isUninstallSwitch(tail), c.uninstall);
-    // The tail is the end of the given line, not a copy of it.
-    std::size_t lineLength = std::strlen(c.commandLine);
-    EXPECT_EQ(tail, c.commandLine + lineLength - std::strlen(c.tail));
-}
-
-INSTANTIATE_TEST_SUITE_P(CommandLines, CommandLineTest, ::testing::ValuesIn(kCommandLineCases),
-                         [](const ::testing::TestParamInfo<CommandLineCase> &info) {
-                             return std::string(info.param.name);
-                         });
-
-TEST(CommandLineTail, NullLineGivesEmptyTail)
-{
-    const char *tail = commandLineTail(nullptr);
-    ASSERT_NE(tail, nullptr);
-    EXPECT_STREQ(tail, "");
-    EXPECT_FALSE(isUninstallSwitch(tail));
+    for (const CommandLineCase &c : kCommandLineCases) {
+        SCOPED_TRACE(c.name);
+        const char *tail = commandLineTail(c.commandLine);
+        ASSERT_NE(tail, nullptr);
+        EXPECT_STREQ(tail, c.tail);
+        EXPECT_EQ(isUninstallSwitch(tail), c.uninstall);
+        // The tail is the end of the given line, not a copy of it.
+        if (c.commandLine) {
+            EXPECT_EQ(tail, c.commandLine + std::strlen(c.commandLine) - std::strlen(c.tail));
+        }
+    }
 }
 
 TEST(UninstallSwitch, OnlyTheExactSwitchCounts)
 {
     EXPECT_TRUE(isUninstallSwitch("-u"));
+    EXPECT_FALSE(isUninstallSwitch(nullptr));
     for (const char *other : {"", "-", "u", "-U", "/u", "-u ", " -u", "-uu", "--u", "-u\t"}) {
         SCOPED_TRACE(other);
         EXPECT_FALSE(isUninstallSwitch(other));
     }
-    EXPECT_FALSE(isUninstallSwitch(nullptr));
 }
 
 }   // namespace

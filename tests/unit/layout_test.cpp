@@ -1,6 +1,6 @@
 #include "layout.h"
 
-#include <string>
+#include <tuple>
 #include <type_traits>
 
 #include <gtest/gtest.h>
@@ -47,51 +47,27 @@ const ControlCase kControlCases[PANEL_CONTROL_COUNT] = {
     {"ProgressBar", "msctls_progress32", 502, nullptr, {24, 323, 450, 30}, kChildVisible, false},
 };
 
-class PanelControlTest : public ::testing::TestWithParam<int> {};
-
-TEST_P(PanelControlTest, ClassIdAndText)
+std::tuple<int, int, int, int> edges(const PixelRect &r)
 {
-    const ControlCase &want = kControlCases[GetParam()];
-    const PanelControl &got = kPanelControls[GetParam()];
-    EXPECT_STREQ(got.className, want.className);
-    EXPECT_EQ(got.id, want.id);
-    if (want.text) {
-        ASSERT_NE(got.text, nullptr);
-        EXPECT_STREQ(got.text, want.text);
-    } else {
-        EXPECT_EQ(got.text, nullptr);
+    return std::make_tuple(r.left, r.top, r.width, r.height);
+}
+
+TEST(Panel, ControlsInCreationOrder)
+{
+    for (int i = 0; i < PANEL_CONTROL_COUNT; ++i) {
+        const ControlCase &want = kControlCases[i];
+        const PanelControl &got = kPanelControls[i];
+        SCOPED_TRACE(want.name);
+        EXPECT_STREQ(got.className, want.className);
+        EXPECT_EQ(got.id, want.id);
+        EXPECT_STREQ(got.text, want.text);   // equal only if both or neither are null
+        EXPECT_EQ(edges(panelControlRect(got)), edges(want.rect));
+        EXPECT_EQ(panelControlStyle(got, false), want.style) << "agreement unlocked";
+        // With the agreement locked only the buttons are disabled.
+        EXPECT_EQ(panelControlStyle(got, true),
+                  want.lockable ? want.style | kDisabled : want.style);
     }
 }
-
-TEST_P(PanelControlTest, PixelRectangle)
-{
-    const ControlCase &want = kControlCases[GetParam()];
-    PixelRect r = panelControlRect(kPanelControls[GetParam()]);
-    EXPECT_EQ(r.left, want.rect.left);
-    EXPECT_EQ(r.top, want.rect.top);
-    EXPECT_EQ(r.width, want.rect.width);
-    EXPECT_EQ(r.height, want.rect.height);
-}
-
-TEST_P(PanelControlTest, StyleWithAgreementUnlocked)
-{
-    const ControlCase &want = kControlCases[GetParam()];
-    EXPECT_EQ(panelControlStyle(kPanelControls[GetParam()], false), want.style);
-}
-
-TEST_P(PanelControlTest, StyleWithAgreementLockedDisablesOnlyTheButtons)
-{
-    const ControlCase &want = kControlCases[GetParam()];
-    unsigned long expected = want.lockable ? want.style | kDisabled : want.style;
-    EXPECT_EQ(panelControlStyle(kPanelControls[GetParam()], true), expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Panel, PanelControlTest,
-                         ::testing::Range(0, static_cast<int>(PANEL_CONTROL_COUNT)),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             return std::to_string(info.param + 1) + "_" +
-                                    kControlCases[info.param].name;
-                         });
 
 TEST(ScalePixels, ProductIsTruncatedTowardZero)
 {
@@ -120,8 +96,7 @@ TEST(ScalePixels, SinglePrecisionFactorGivesTheDesignedPixels)
 struct CentringCase {
     const char *name;
     long desktopLeft, desktopRight;
-    int requested;
-    int left;
+    int requested, left;
 };
 
 const CentringCase kCentringCases[] = {
@@ -136,17 +111,12 @@ const CentringCase kCentringCases[] = {
     {"ZeroRequestGivesHalfTheDesktop", 0, 1024, 0, 512},
 };
 
-class CentredLeftTest : public ::testing::TestWithParam<CentringCase> {};
-
-TEST_P(CentredLeftTest, LeftEdge)
+TEST(Centring, LeftEdge)
 {
-    const CentringCase &c = GetParam();
-    EXPECT_EQ(centredLeftFor(c.desktopLeft, c.desktopRight, c.requested), c.left);
+    for (const CentringCase &c : kCentringCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(centredLeftFor(c.desktopLeft, c.desktopRight, c.requested), c.left);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Centring, CentredLeftTest, ::testing::ValuesIn(kCentringCases),
-                         [](const ::testing::TestParamInfo<CentringCase> &info) {
-                             return std::string(info.param.name);
-                         });
 
 }   // namespace

@@ -75,27 +75,22 @@ const ConversionCase kConversionCases[] = {
      "abyz\r\n"},
 };
 
-class LicenseConversionTest : public ::testing::TestWithParam<ConversionCase> {};
-
-TEST_P(LicenseConversionTest, FedAllAtOnce)
+TEST(LicenseText, ConversionFedAllAtOnceOrByteByByte)
 {
-    EXPECT_EQ(convert(GetParam().input), GetParam().text);
+    for (const ConversionCase &c : kConversionCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(convert(c.input), c.text);
+        // Byte by byte, with an empty feed after each byte: feeding nothing
+        // changes nothing.
+        auto license = newLicense();
+        for (char byte : c.input) {
+            licenseTextFeed(license.get(), &byte, 1);
+            licenseTextFeed(license.get(), "", 0);
+        }
+        licenseTextFinish(license.get());
+        EXPECT_EQ(textOf(*license), c.text);
+    }
 }
-
-TEST_P(LicenseConversionTest, FedByteByByte)
-{
-    const std::string &input = GetParam().input;
-    auto license = newLicense();
-    for (char c : input)
-        licenseTextFeed(license.get(), &c, 1);
-    licenseTextFinish(license.get());
-    EXPECT_EQ(textOf(*license), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(License, LicenseConversionTest, ::testing::ValuesIn(kConversionCases),
-                         [](const ::testing::TestParamInfo<ConversionCase> &info) {
-                             return std::string(info.param.name);
-                         });
 
 TEST(LicenseText, SplittingTheInputAnywhereGivesTheSameText)
 {
@@ -113,63 +108,38 @@ TEST(LicenseText, SplittingTheInputAnywhereGivesTheSameText)
     }
 }
 
-TEST(LicenseText, FeedingNothingChangesNothing)
-{
-    auto license = newLicense();
-    licenseTextFeed(license.get(), "a\n", 2);
-    licenseTextFeed(license.get(), "", 0);
-    licenseTextFinish(license.get());
-    EXPECT_EQ(textOf(*license), "a\r\n");
-}
-
-// Lines of ten characters become eleven bytes each with CR LF.
-std::string linesOfTen(size_t count)
+// Lines of ten characters, each ended as given: eleven bytes with CR LF.
+std::string linesOfTen(size_t count, const char *end = "\n")
 {
     std::string bytes;
     for (size_t i = 0; i < count; ++i)
-        bytes += "123456789\n";
+        bytes += std::string("123456789") + end;
     return bytes;
 }
 
-TEST(LicenseTextBound, LargeFileIsCutAtTheCapacity)
+TEST(LicenseTextBound, TextIsCutAtTheCapacity)
 {
-    const std::string input = linesOfTen(4000);   // 40,000 bytes
-    bool truncated = false;
-    const std::string text = convert(input, &truncated);
-    EXPECT_TRUE(truncated);
-    ASSERT_EQ(text.size(), static_cast<size_t>(LICENSE_TEXT_CAPACITY - 1));
-    std::string full;
-    for (size_t i = 0; i < 4000; ++i)
-        full += "123456789\r\n";
-    EXPECT_EQ(text, full.substr(0, LICENSE_TEXT_CAPACITY - 1));
-}
-
-TEST(LicenseTextBound, TextThatFillsTheCapacityExactlyIsNotTruncated)
-{
-    // 2327 lines of 11 bytes = 25,597, plus "ab" = 25,599.
-    bool truncated = true;
-    const std::string text = convert(linesOfTen(2327) + "ab", &truncated);
-    EXPECT_FALSE(truncated);
-    EXPECT_EQ(text.size(), 25599u);
-    EXPECT_EQ(text.substr(text.size() - 4), "\r\nab");
-}
-
-TEST(LicenseTextBound, OneByteMoreIsTruncated)
-{
-    bool truncated = false;
-    const std::string text = convert(linesOfTen(2327) + "abc", &truncated);
-    EXPECT_TRUE(truncated);
-    EXPECT_EQ(text.size(), 25599u);
-    EXPECT_EQ(text.substr(text.size() - 4), "\r\nab");
-}
-
-TEST(LicenseTextBound, BreakThatDoesNotFitIsCut)
-{
-    // 25,598 bytes of text, then a line feed whose CR LF has room for one byte.
-    bool truncated = false;
-    const std::string text = convert(linesOfTen(2327) + "a\n", &truncated);
-    EXPECT_TRUE(truncated);
-    EXPECT_EQ(text.size(), 25599u);
+    // 2327 lines of 11 bytes = 25,597: two more bytes fill the text.
+    const std::string full = linesOfTen(2327, "\r\n");
+    const struct {
+        const char *name;
+        std::string input, text;
+        bool truncated;
+    } cases[] = {
+        {"LargeFileIsCutAtTheCapacity", linesOfTen(4000),
+         linesOfTen(4000, "\r\n").substr(0, LICENSE_TEXT_CAPACITY - 1), true},
+        {"TextThatFillsTheCapacityExactlyIsNotTruncated", linesOfTen(2327) + "ab", full + "ab",
+         false},
+        {"OneByteMoreIsTruncated", linesOfTen(2327) + "abc", full + "ab", true},
+        {"BreakThatDoesNotFitIsCut", linesOfTen(2327) + "a\n", full + "a\r", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        bool truncated = !c.truncated;
+        EXPECT_EQ(convert(c.input, &truncated), c.text);
+        EXPECT_EQ(truncated, c.truncated);
+        EXPECT_EQ(c.text.size(), static_cast<size_t>(LICENSE_TEXT_CAPACITY - 1));
+    }
 }
 
 TEST(LicenseTextBound, FeedingAfterTheTextIsFullAddsNothing)
@@ -184,53 +154,43 @@ TEST(LicenseTextBound, FeedingAfterTheTextIsFullAddsNothing)
 }
 
 // A real file read through the stream reader.
-class LicenseStreamTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        stream = std::tmpfile();
-        ASSERT_NE(stream, nullptr);
-    }
-    void TearDown() override
-    {
-        if (stream)
-            std::fclose(stream);
-    }
-    std::string read(const std::string &bytes)
-    {
-        EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), stream), bytes.size());
-        std::rewind(stream);
-        auto license = newLicense();
-        licenseTextReadStream(license.get(), stream);
-        return textOf(*license);
-    }
-    FILE *stream = nullptr;
-};
-
-TEST_F(LicenseStreamTest, StreamGivesTheSameTextAsFeeding)
+std::string readThroughStream(const std::string &bytes)
 {
-    const std::string sample = "line one\r\nline two\n\0hidden\n"s + k300 + "\nend";
-    EXPECT_EQ(read(sample), convert(sample));
+    FILE *stream = std::tmpfile();
+    if (!stream) {
+        ADD_FAILURE() << "no temporary file";
+        return {};
+    }
+    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), stream), bytes.size());
+    std::rewind(stream);
+    auto license = newLicense();
+    licenseTextReadStream(license.get(), stream);
+    std::fclose(stream);
+    return textOf(*license);
 }
 
-TEST_F(LicenseStreamTest, LongStreamReadInSeveralChunks)
+TEST(LicenseStream, StreamGivesTheSameTextAsFeeding)
 {
-    std::string sample;
+    std::string manyLines;   // read in several chunks
     for (int i = 0; i < 1000; ++i)
-        sample += "line " + std::to_string(i) + "\r\n";
-    EXPECT_EQ(read(sample), convert(sample));
-}
-
-TEST_F(LicenseStreamTest, CtrlZInTheStreamEndsTheText)
-{
-    EXPECT_EQ(read("a\r\nb\x1A"
-                   "c\r\n"),
-              "a\r\nb");
-}
-
-TEST_F(LicenseStreamTest, EmptyStreamGivesEmptyText)
-{
-    EXPECT_EQ(read(""), "");
+        manyLines += "line " + std::to_string(i) + "\r\n";
+    const struct {
+        const char *name;
+        std::string bytes;
+        const char *text;   // null: as fed
+    } cases[] = {
+        {"NulAndLongLine", "line one\r\nline two\n\0hidden\n"s + k300 + "\nend", nullptr},
+        {"LongStreamReadInSeveralChunks", manyLines, nullptr},
+        {"CtrlZInTheStreamEndsTheText",
+         "a\r\nb\x1A"
+         "c\r\n",
+         "a\r\nb"},
+        {"EmptyStreamGivesEmptyText", "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(readThroughStream(c.bytes), c.text ? std::string(c.text) : convert(c.bytes));
+    }
 }
 
 }   // namespace

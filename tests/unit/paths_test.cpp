@@ -1,6 +1,7 @@
 #include "paths.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ namespace {
 struct PathBuffer {
     char bytes[PATH_CAPACITY];
 
-    explicit PathBuffer(const char *text = "previous")
+    explicit PathBuffer(const char *text)
     {
         std::memset(bytes, '#', sizeof bytes);
         std::strcpy(bytes, text);
@@ -28,149 +29,90 @@ std::string chars(size_t n, char c = 'p')
     return std::string(n, c);
 }
 
-TEST(PathCopy, TextThatFitsIsCopied)
-{
-    PathBuffer dest;
-    EXPECT_TRUE(pathCopy(dest.bytes, PATH_CAPACITY, "c:\\program files"));
-    EXPECT_STREQ(dest.bytes, "c:\\program files");
-}
+const size_t kCap = PATH_CAPACITY;
 
-TEST(PathCopy, LongestTextThatFitsIsCopied)
-{
-    PathBuffer dest;
-    const std::string source = chars(PATH_CAPACITY - 1);
-    EXPECT_TRUE(pathCopy(dest.bytes, PATH_CAPACITY, source.c_str()));
-    EXPECT_EQ(std::string(dest.bytes), source);
-}
-
-TEST(PathCopy, EmptyTextIsCopied)
-{
-    PathBuffer dest;
-    EXPECT_TRUE(pathCopy(dest.bytes, PATH_CAPACITY, ""));
-    EXPECT_STREQ(dest.bytes, "");
-}
-
-TEST(PathAppend, SuffixIsAppended)
-{
-    PathBuffer dest("c:");
-    EXPECT_TRUE(pathAppend(dest.bytes, PATH_CAPACITY, "\\windows"));
-    EXPECT_STREQ(dest.bytes, "c:\\windows");
-}
-
-TEST(PathAppend, ResultOfExactlyCapacityLessOneFits)
-{
-    PathBuffer dest("c:");
-    const std::string suffix = chars(PATH_CAPACITY - 3);
-    EXPECT_TRUE(pathAppend(dest.bytes, PATH_CAPACITY, suffix.c_str()));
-    EXPECT_EQ(std::string(dest.bytes), "c:" + suffix);
-    EXPECT_EQ(std::strlen(dest.bytes), static_cast<size_t>(PATH_CAPACITY - 1));
-}
-
-TEST(PathJoin, DirectoryAndNameAreJoinedWithABackslash)
-{
-    PathBuffer dest;
-    EXPECT_TRUE(pathJoin(dest.bytes, PATH_CAPACITY, "c:\\x", "Ravenlook.exe"));
-    EXPECT_STREQ(dest.bytes, "c:\\x\\Ravenlook.exe");
-}
-
-TEST(PathJoin, ResultOfExactlyCapacityLessOneFits)
-{
-    PathBuffer dest;
-    const std::string directory = chars(50, 'd');
-    const std::string name = chars(PATH_CAPACITY - 1 - 51, 'n');
-    EXPECT_TRUE(pathJoin(dest.bytes, PATH_CAPACITY, directory.c_str(), name.c_str()));
-    EXPECT_EQ(std::string(dest.bytes), directory + "\\" + name);
-}
-
-TEST(PathJoin, DestinationMayBeTheDirectory)
-{
-    PathBuffer dest("c:\\x");
-    EXPECT_TRUE(pathJoin(dest.bytes, PATH_CAPACITY, dest.bytes, "y"));
-    EXPECT_STREQ(dest.bytes, "c:\\x\\y");
-}
-
-TEST(PathAppendComponent, NameIsAppendedAfterABackslash)
-{
-    PathBuffer dest("c:\\x");
-    EXPECT_TRUE(pathAppendComponent(dest.bytes, PATH_CAPACITY, "Ravenlook"));
-    EXPECT_STREQ(dest.bytes, "c:\\x\\Ravenlook");
-}
-
-TEST(PathAppendComponent, ResultOfExactlyCapacityLessOneFits)
-{
-    PathBuffer dest("c:");
-    const std::string name = chars(PATH_CAPACITY - 1 - 3);
-    EXPECT_TRUE(pathAppendComponent(dest.bytes, PATH_CAPACITY, name.c_str()));
-    EXPECT_EQ(std::string(dest.bytes), "c:\\" + name);
-}
-
-// Every refusal: false, and the buffer byte for byte as it was.
-struct RefusalCase {
+// Each call on a pre-filled buffer: the text it leaves, or a refusal that
+// leaves the buffer byte for byte as it was.
+struct CallCase {
     const char *name;
-    const char *initial;   // buffer content before the call
-    bool unterminated;     // buffer filled without a terminator
+    const char *initial;   // buffer content before the call; null: no terminator
     bool (*call)(char *dest);
+    std::optional<std::string> text = std::nullopt;   // none: refused
 };
 
-const std::string k100 = chars(PATH_CAPACITY);
-const std::string k97 = chars(PATH_CAPACITY - 3);
-const std::string k98 = chars(PATH_CAPACITY - 2);
-const std::string k50 = chars(50);
-const std::string k49 = chars(49);
-
-const RefusalCase kRefusalCases[] = {
-    {"CopyOfCapacityCharsIsRefused", "previous", false,
-     [](char *d) { return pathCopy(d, PATH_CAPACITY, k100.c_str()); }},
-    {"CopyFromNullIsRefused", "previous", false,
-     [](char *d) { return pathCopy(d, PATH_CAPACITY, nullptr); }},
-    {"CopyIntoZeroCapacityIsRefused", "previous", false,
-     [](char *d) { return pathCopy(d, 0, ""); }},
-    {"CopyOfOneCharIntoCapacityOneIsRefused", "previous", false,
-     [](char *d) { return pathCopy(d, 1, "a"); }},
-    {"AppendReachingCapacityIsRefused", "c:", false,
-     [](char *d) { return pathAppend(d, PATH_CAPACITY, k98.c_str()); }},
-    {"AppendOfNullIsRefused", "c:", false,
-     [](char *d) { return pathAppend(d, PATH_CAPACITY, nullptr); }},
-    {"AppendIntoZeroCapacityIsRefused", "c:", false, [](char *d) { return pathAppend(d, 0, ""); }},
-    {"AppendToUnterminatedBufferIsRefused", "", true,
-     [](char *d) { return pathAppend(d, PATH_CAPACITY, ""); }},
-    {"AppendToTextLongerThanTheGivenCapacityIsRefused", "c:\\windows", false,
+const CallCase kCallCases[] = {
+    {"CopyOfTextThatFits", "old", [](char *d) { return pathCopy(d, kCap, "c:\\program files"); },
+     "c:\\program files"},
+    {"CopyOfLongestTextThatFits", "old",
+     [](char *d) { return pathCopy(d, kCap, chars(kCap - 1).c_str()); }, chars(kCap - 1)},
+    {"CopyOfEmptyText", "old", [](char *d) { return pathCopy(d, kCap, ""); }, ""},
+    {"AppendOfSuffix", "c:", [](char *d) { return pathAppend(d, kCap, "\\windows"); },
+     "c:\\windows"},
+    {"AppendToExactlyCapacityLessOne", "c:",
+     [](char *d) { return pathAppend(d, kCap, chars(kCap - 3).c_str()); }, "c:" + chars(kCap - 3)},
+    {"JoinWithABackslash", "old",
+     [](char *d) { return pathJoin(d, kCap, "c:\\x", "Ravenlook.exe"); }, "c:\\x\\Ravenlook.exe"},
+    {"JoinToExactlyCapacityLessOne", "old",
+     [](char *d) { return pathJoin(d, kCap, chars(50, 'd').c_str(), chars(48, 'n').c_str()); },
+     chars(50, 'd') + "\\" + chars(48, 'n')},
+    {"JoinIntoTheDirectoryItself", "c:\\x", [](char *d) { return pathJoin(d, kCap, d, "y"); },
+     "c:\\x\\y"},
+    {"ComponentAfterABackslash", "c:\\x",
+     [](char *d) { return pathAppendComponent(d, kCap, "Ravenlook"); }, "c:\\x\\Ravenlook"},
+    {"ComponentToExactlyCapacityLessOne",
+     "c:", [](char *d) { return pathAppendComponent(d, kCap, chars(kCap - 4).c_str()); },
+     "c:\\" + chars(kCap - 4)},
+    {"CopyOfCapacityCharsIsRefused", "old",
+     [](char *d) { return pathCopy(d, kCap, chars(kCap).c_str()); }},
+    {"CopyFromNullIsRefused", "old", [](char *d) { return pathCopy(d, kCap, nullptr); }},
+    {"CopyIntoZeroCapacityIsRefused", "old", [](char *d) { return pathCopy(d, 0, ""); }},
+    {"CopyOfOneCharIntoCapacityOneIsRefused", "old", [](char *d) { return pathCopy(d, 1, "a"); }},
+    {"AppendReachingCapacityIsRefused",
+     "c:", [](char *d) { return pathAppend(d, kCap, chars(kCap - 2).c_str()); }},
+    {"AppendOfNullIsRefused", "c:", [](char *d) { return pathAppend(d, kCap, nullptr); }},
+    {"AppendIntoZeroCapacityIsRefused", "c:", [](char *d) { return pathAppend(d, 0, ""); }},
+    {"AppendToUnterminatedBufferIsRefused", nullptr,
+     [](char *d) { return pathAppend(d, kCap, ""); }},
+    {"AppendToTextLongerThanTheGivenCapacityIsRefused", "c:\\windows",
      [](char *d) { return pathAppend(d, 5, ""); }},
-    {"JoinReachingCapacityIsRefused", "previous", false,
-     [](char *d) { return pathJoin(d, PATH_CAPACITY, k50.c_str(), k49.c_str()); }},
-    {"JoinOfNullDirectoryIsRefused", "previous", false,
-     [](char *d) { return pathJoin(d, PATH_CAPACITY, nullptr, "x"); }},
-    {"JoinOfNullNameIsRefused", "previous", false,
-     [](char *d) { return pathJoin(d, PATH_CAPACITY, "c:", nullptr); }},
-    {"JoinIntoZeroCapacityIsRefused", "previous", false,
-     [](char *d) { return pathJoin(d, 0, "", ""); }},
-    {"ComponentReachingCapacityIsRefused", "c:", false,
-     [](char *d) { return pathAppendComponent(d, PATH_CAPACITY, k97.c_str()); }},
-    {"ComponentOfNullIsRefused", "c:", false,
-     [](char *d) { return pathAppendComponent(d, PATH_CAPACITY, nullptr); }},
-    {"ComponentIntoZeroCapacityIsRefused", "c:", false,
-     [](char *d) { return pathAppendComponent(d, 0, "x"); }},
-    {"ComponentToUnterminatedBufferIsRefused", "", true,
-     [](char *d) { return pathAppendComponent(d, PATH_CAPACITY, ""); }},
+    {"JoinReachingCapacityIsRefused", "old",
+     [](char *d) { return pathJoin(d, kCap, chars(50).c_str(), chars(49).c_str()); }},
+    {"JoinOfNullDirectoryIsRefused", "old",
+     [](char *d) { return pathJoin(d, kCap, nullptr, "x"); }},
+    {"JoinOfNullNameIsRefused", "old", [](char *d) { return pathJoin(d, kCap, "c:", nullptr); }},
+    {"JoinIntoZeroCapacityIsRefused", "old", [](char *d) { return pathJoin(d, 0, "", ""); }},
+    {"ComponentReachingCapacityIsRefused",
+     "c:", [](char *d) { return pathAppendComponent(d, kCap, chars(kCap - 3).c_str()); }},
+    {"ComponentOfNullIsRefused",
+     "c:", [](char *d) { return pathAppendComponent(d, kCap, nullptr); }},
+    {"ComponentIntoZeroCapacityIsRefused",
+     "c:", [](char *d) { return pathAppendComponent(d, 0, "x"); }},
+    {"ComponentToUnterminatedBufferIsRefused", nullptr,
+     [](char *d) { return pathAppendComponent(d, kCap, ""); }},
+    {"CopyIntoNullIsRefused", "old", [](char *) { return pathCopy(nullptr, kCap, "x"); }},
+    {"AppendToNullIsRefused", "old", [](char *) { return pathAppend(nullptr, kCap, "x"); }},
+    {"JoinIntoNullIsRefused", "old", [](char *) { return pathJoin(nullptr, kCap, "c:", "x"); }},
+    {"ComponentToNullIsRefused", "old",
+     [](char *) { return pathAppendComponent(nullptr, kCap, "x"); }},
 };
 
-class PathRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
-
-TEST_P(PathRefusalTest, ReturnsFalseAndLeavesTheBufferUnchanged)
+TEST(Paths, EachCallGivesItsTextOrLeavesTheBufferUnchanged)
 {
-    const RefusalCase &c = GetParam();
-    PathBuffer dest(c.initial);
-    if (c.unterminated)
-        std::memset(dest.bytes, 'u', sizeof dest.bytes);
-    const PathBuffer before = dest;
-    EXPECT_FALSE(c.call(dest.bytes));
-    EXPECT_TRUE(dest.sameAs(before));
+    for (const CallCase &c : kCallCases) {
+        SCOPED_TRACE(c.name);
+        PathBuffer dest(c.initial ? c.initial : "");
+        if (!c.initial)
+            std::memset(dest.bytes, 'u', sizeof dest.bytes);
+        const PathBuffer before = dest;
+        EXPECT_EQ(c.call(dest.bytes), c.text.has_value());
+        if (c.text) {
+            EXPECT_EQ(std::string(dest.bytes), *c.text);
+            EXPECT_EQ(std::strlen(dest.bytes), c.text->size());
+        } else {
+            EXPECT_TRUE(dest.sameAs(before));
+        }
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Paths, PathRefusalTest, ::testing::ValuesIn(kRefusalCases),
-                         [](const ::testing::TestParamInfo<RefusalCase> &info) {
-                             return std::string(info.param.name);
-                         });
 
 TEST(PathRemoveLastComponent, CutsToTheFolderThatHoldsThePath)
 {
@@ -188,56 +130,33 @@ TEST(PathRemoveLastComponent, CutsToTheFolderThatHoldsThePath)
     EXPECT_FALSE(pathRemoveLastComponent(nullptr));
 }
 
-TEST(PathRefusal, NullDestinationIsRefused)
+TEST(PathCompare, CaseIsFoldedForAsciiLettersOnlyInBothOrders)
 {
-    EXPECT_FALSE(pathCopy(nullptr, PATH_CAPACITY, "x"));
-    EXPECT_FALSE(pathAppend(nullptr, PATH_CAPACITY, "x"));
-    EXPECT_FALSE(pathJoin(nullptr, PATH_CAPACITY, "c:", "x"));
-    EXPECT_FALSE(pathAppendComponent(nullptr, PATH_CAPACITY, "x"));
-}
-
-struct CompareCase {
-    const char *name;
-    const char *a;
-    const char *b;
-    bool equal;
-};
-
-const CompareCase kCompareCases[] = {
-    {"SameTextIsEqual", "c:\\windows", "c:\\windows", true},
-    {"AsciiLettersAreFolded", "C:\\PROGRAM FILES", "c:\\program files", true},
-    {"MixedCaseIsFolded", "c:\\Program Files", "C:\\pROGRAM fILES", true},
-    {"EmptyTextsAreEqual", "", "", true},
-    {"PrefixIsNotEqual", "c:\\program files", "c:\\program file", false},
-    {"LongerIsNotEqual", "c:\\program", "c:\\program files", false},
-    {"EmptyIsNotEqualToText", "", "c:", false},
-    {"DifferentLettersAreNotEqual", "c:\\a", "c:\\b", false},
-    {"AccentedLettersAreNotFolded", "\xC9", "\xE9", false},
-    {"AccentedLetterEqualsItself", "d\xE9marrer", "D\xE9MARRER", true},
-    {"BackslashIsNotFoldedToBar", "c:\\x", "c:|x", false},
-    {"AtSignIsNotFoldedToBacktick", "@", "`", false},
-    {"BracketIsNotFoldedToBrace", "[", "{", false},
-};
-
-class PathCompareTest : public ::testing::TestWithParam<CompareCase> {};
-
-TEST_P(PathCompareTest, BothOrders)
-{
-    const CompareCase &c = GetParam();
-    EXPECT_EQ(pathEqualsIgnoringCase(c.a, c.b), c.equal);
-    EXPECT_EQ(pathEqualsIgnoringCase(c.b, c.a), c.equal);
-}
-
-INSTANTIATE_TEST_SUITE_P(Paths, PathCompareTest, ::testing::ValuesIn(kCompareCases),
-                         [](const ::testing::TestParamInfo<CompareCase> &info) {
-                             return std::string(info.param.name);
-                         });
-
-TEST(PathCompare, NullIsNeverEqual)
-{
-    EXPECT_FALSE(pathEqualsIgnoringCase(nullptr, "c:"));
-    EXPECT_FALSE(pathEqualsIgnoringCase("c:", nullptr));
-    EXPECT_FALSE(pathEqualsIgnoringCase(nullptr, nullptr));
+    const struct {
+        const char *name, *a, *b;
+        bool equal;
+    } cases[] = {
+        {"SameTextIsEqual", "c:\\windows", "c:\\windows", true},
+        {"AsciiLettersAreFolded", "C:\\PROGRAM FILES", "c:\\program files", true},
+        {"MixedCaseIsFolded", "c:\\Program Files", "C:\\pROGRAM fILES", true},
+        {"EmptyTextsAreEqual", "", "", true},
+        {"PrefixIsNotEqual", "c:\\program files", "c:\\program file", false},
+        {"LongerIsNotEqual", "c:\\program", "c:\\program files", false},
+        {"EmptyIsNotEqualToText", "", "c:", false},
+        {"DifferentLettersAreNotEqual", "c:\\a", "c:\\b", false},
+        {"AccentedLettersAreNotFolded", "\xC9", "\xE9", false},
+        {"AccentedLetterEqualsItself", "d\xE9marrer", "D\xE9MARRER", true},
+        {"BackslashIsNotFoldedToBar", "c:\\x", "c:|x", false},
+        {"AtSignIsNotFoldedToBacktick", "@", "`", false},
+        {"BracketIsNotFoldedToBrace", "[", "{", false},
+        {"NullIsNeverEqualToText", nullptr, "c:", false},
+        {"NullIsNeverEqualToNull", nullptr, nullptr, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(pathEqualsIgnoringCase(c.a, c.b), c.equal);
+        EXPECT_EQ(pathEqualsIgnoringCase(c.b, c.a), c.equal);
+    }
 }
 
 }   // namespace

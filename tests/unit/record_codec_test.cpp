@@ -1,67 +1,41 @@
 #include "record_codec.h"
 
-#include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+using namespace std::string_literals;
+
 namespace {
 
-std::vector<unsigned char> encode(const std::string &text, size_t *stored)
+// The stored bytes, zero byte included; none when refused.
+std::string encode(const std::string &text)
 {
     std::vector<unsigned char> out(RECORD_ENCODE_CAPACITY, 0xAA);
-    *stored = encodeInstallPath(text.c_str(), out.data(), out.size());
-    return out;
+    size_t stored = encodeInstallPath(text.c_str(), out.data(), out.size());
+    EXPECT_LE(stored, out.size());
+    return std::string(reinterpret_cast<const char *>(out.data()), std::min(stored, out.size()));
 }
 
 TEST(EncodeInstallPath, EveryByteIsIncrementedAndAZeroByteFollows)
 {
-    size_t stored = 0;
-    std::vector<unsigned char> out = encode("abc", &stored);
-    ASSERT_EQ(stored, 4u);
-    EXPECT_EQ(out[0], 'b');
-    EXPECT_EQ(out[1], 'c');
-    EXPECT_EQ(out[2], 'd');
-    EXPECT_EQ(out[3], 0);
-}
-
-TEST(EncodeInstallPath, PathCharactersAndHighBytes)
-{
-    size_t stored = 0;
-    std::vector<unsigned char> out = encode("A\\:\x7F\xE9\xFE", &stored);
-    ASSERT_EQ(stored, 7u);
-    EXPECT_EQ(out[0], 'B');
-    EXPECT_EQ(out[1], 0x5D);
-    EXPECT_EQ(out[2], ';');
-    EXPECT_EQ(out[3], 0x80);
-    EXPECT_EQ(out[4], 0xEA);
-    EXPECT_EQ(out[5], 0xFF);
-    EXPECT_EQ(out[6], 0);
-}
-
-TEST(EncodeInstallPath, EmptyTextIsTheZeroByteAlone)
-{
-    size_t stored = 0;
-    std::vector<unsigned char> out = encode("", &stored);
-    ASSERT_EQ(stored, 1u);
-    EXPECT_EQ(out[0], 0);
-}
-
-TEST(EncodeInstallPath, TextFillingTheCapacityFits)
-{
-    size_t stored = 0;
-    std::vector<unsigned char> out = encode(std::string(RECORD_ENCODE_CAPACITY - 1, 'a'), &stored);
-    ASSERT_EQ(stored, static_cast<size_t>(RECORD_ENCODE_CAPACITY));
-    EXPECT_EQ(out[RECORD_ENCODE_CAPACITY - 2], 'b');
-    EXPECT_EQ(out[RECORD_ENCODE_CAPACITY - 1], 0);
-}
-
-TEST(EncodeInstallPath, TextOneLongerThanTheCapacityAllowsIsRefused)
-{
-    size_t stored = 1;
-    encode(std::string(RECORD_ENCODE_CAPACITY, 'a'), &stored);
-    EXPECT_EQ(stored, 0u);
+    const std::string full(RECORD_ENCODE_CAPACITY - 1, 'a');
+    const struct {
+        const char *name;
+        std::string text, stored;
+    } cases[] = {
+        {"Letters", "abc", "bcd\0"s},
+        {"PathCharactersAndHighBytes", "A\\:\x7F\xE9\xFE", "B\x5D;\x80\xEA\xFF\0"s},
+        {"EmptyTextIsTheZeroByteAlone", "", "\0"s},
+        {"TextFillingTheCapacityFits", full, std::string(full.size(), 'b') + '\0'},
+        {"TextOneLongerThanTheCapacityAllowsIsRefused", full + 'a', ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(encode(c.text), c.stored);
+    }
 }
 
 TEST(EncodeInstallPath, NullArgumentsAreRefused)
@@ -72,93 +46,61 @@ TEST(EncodeInstallPath, NullArgumentsAreRefused)
     EXPECT_EQ(encodeInstallPath("", out, 0), 0u);
 }
 
-TEST(DecodeInstallPath, StoredValueWithItsZeroByteDecodes)
+TEST(DecodeInstallPath, BytesUpToTheFirstZeroByteAreDecremented)
 {
-    char buffer[] = {'b', 'c', 'd', '\0', '\0'};
-    EXPECT_EQ(decodeInstallPath(buffer, 4), 3u);
-    EXPECT_STREQ(buffer, "abc");
+    const struct {
+        const char *name;
+        std::string before;   // the buffer: the stored bytes and what follows them
+        size_t stored, length;
+        std::string after;
+    } cases[] = {
+        {"StoredValueWithItsZeroByte", "bcd\0\0"s, 4, 3, "abc\0\0"s},
+        {"BytesAfterTheFirstZeroByteAreLeftAlone", "b\0xy\0"s, 4, 1, "a\0xy\0"s},
+        {"ValueWithoutZeroByteIsTerminatedAfterItsBytes", "bcd##", 3, 3, "abc\0#"s},
+        {"ZeroLengthValueGivesEmptyText", "##", 0, 0, "\0#"s},
+        {"HighBytesWrapBack", "\x80\xFF\x01\0"s, 3, 3, "\x7F\xFE\0\0"s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string buffer = c.before;
+        EXPECT_EQ(decodeInstallPath(&buffer[0], c.stored), c.length);
+        EXPECT_EQ(buffer, c.after);
+    }
 }
 
-TEST(DecodeInstallPath, BytesAfterTheFirstZeroByteAreLeftAlone)
-{
-    char buffer[] = {'b', '\0', 'x', 'y', '\0'};
-    EXPECT_EQ(decodeInstallPath(buffer, 4), 1u);
-    EXPECT_STREQ(buffer, "a");
-    EXPECT_EQ(buffer[2], 'x');
-    EXPECT_EQ(buffer[3], 'y');
-}
-
-TEST(DecodeInstallPath, ValueWithoutZeroByteIsTerminatedAfterItsBytes)
-{
-    char buffer[] = {'b', 'c', 'd', '#', '#'};
-    EXPECT_EQ(decodeInstallPath(buffer, 3), 3u);
-    EXPECT_EQ(buffer[3], '\0');
-    EXPECT_STREQ(buffer, "abc");
-    EXPECT_EQ(buffer[4], '#');
-}
-
-TEST(DecodeInstallPath, ZeroLengthValueGivesEmptyText)
-{
-    char buffer[] = {'#', '#'};
-    EXPECT_EQ(decodeInstallPath(buffer, 0), 0u);
-    EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(buffer[1], '#');
-}
-
-TEST(DecodeInstallPath, HighBytesWrapBack)
-{
-    char buffer[] = {'\x80', '\xFF', '\x01', '\0'};
-    EXPECT_EQ(decodeInstallPath(buffer, 3), 3u);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), 0x7F);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[1]), 0xFE);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[2]), 0x00);
-}
-
-void expectRoundTrip(const std::string &text)
-{
-    size_t stored = 0;
-    std::vector<unsigned char> out = encode(text, &stored);
-    ASSERT_EQ(stored, text.size() + 1);
-    std::vector<char> buffer(out.begin(), out.begin() + static_cast<long>(stored));
-    buffer.push_back('#');   // room for a terminator the decoder may write
-    EXPECT_EQ(decodeInstallPath(buffer.data(), stored), text.size());
-    EXPECT_EQ(std::string(buffer.data()), text);
-}
-
-TEST(InstallPathRoundTrip, EveryPrintableByte)
+std::string byteRange(int first, int last)
 {
     std::string text;
-    for (int c = 0x20; c <= 0x7E; ++c)
+    for (int c = first; c <= last; ++c)
         text += static_cast<char>(c);
-    expectRoundTrip(text);
+    return text;
 }
 
-TEST(InstallPathRoundTrip, EveryWindows1252ByteBelowFF)
+TEST(InstallPathRoundTrip, DecodingGivesTheTextWithOrWithoutTheZeroByte)
 {
-    std::string text;
-    for (int c = 0x80; c <= 0xFE; ++c)
-        text += static_cast<char>(c);
-    expectRoundTrip(text);
-}
-
-TEST(InstallPathRoundTrip, RecordedInstallDirectories)
-{
-    expectRoundTrip("c:\\program files\\Ravenlook\\Ravenlook v1.3");
-    expectRoundTrip("c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3");
-    expectRoundTrip("c:\\Ravenlook\\Ravenlook v1.3");
-}
-
-TEST(InstallPathRoundTrip, ValueReadWithoutItsZeroByte)
-{
-    // The stored bytes without the zero byte still decode to the whole text.
-    size_t stored = 0;
-    std::vector<unsigned char> out = encode("c:\\x", &stored);
-    ASSERT_EQ(stored, 5u);
-    char buffer[5];
-    std::memcpy(buffer, out.data(), 4);
-    buffer[4] = '#';
-    EXPECT_EQ(decodeInstallPath(buffer, 4), 4u);
-    EXPECT_STREQ(buffer, "c:\\x");
+    const struct {
+        const char *name;
+        std::string text;
+    } cases[] = {
+        {"EveryPrintableByte", byteRange(0x20, 0x7E)},
+        {"EveryWindows1252ByteBelowFF", byteRange(0x80, 0xFE)},
+        {"ProgramFiles", "c:\\program files\\Ravenlook\\Ravenlook v1.3"},
+        {"ArquivosDeProgramas", "c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3"},
+        {"DriveRootFallback", "c:\\Ravenlook\\Ravenlook v1.3"},
+        {"ShortPath", "c:\\x"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string stored = encode(c.text);
+        ASSERT_EQ(stored.size(), c.text.size() + 1);
+        // Room for a terminator the decoder may write; read without its zero
+        // byte, the value still decodes to the whole text.
+        for (size_t length : {stored.size(), stored.size() - 1}) {
+            std::string buffer = stored.substr(0, length) + '#';
+            EXPECT_EQ(decodeInstallPath(&buffer[0], length), c.text.size());
+            EXPECT_EQ(buffer.c_str(), c.text);
+        }
+    }
 }
 
 }   // namespace

@@ -3,7 +3,6 @@
 #include "paths.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -49,20 +48,20 @@ TEST(ProbeTables, StartMenuCandidatesInProbeOrderWithWindows1252Bytes)
     EXPECT_EQ(static_cast<unsigned char>(kStartMenuCandidates[5][11]), 0xFA);
 }
 
-// root + candidate + "\Ravenlook\Ravenlook v1.3\" + link name, composed the
+// root + folder + "\Ravenlook\Ravenlook v1.3\" + file name, composed the
 // bounded way the installer composes it.
-bool composeShortcutPath(char *dest, const char *candidate, const char *linkFile)
+bool composeInstalledPath(char *dest, const char *folder, const char *file)
 {
-    return pathJoin(dest, PATH_CAPACITY, "c:", candidate) &&
+    return pathJoin(dest, PATH_CAPACITY, "c:", folder) &&
            pathAppendComponent(dest, PATH_CAPACITY, kVendorFolder) &&
            pathAppendComponent(dest, PATH_CAPACITY, kVersionFolder) &&
-           pathAppendComponent(dest, PATH_CAPACITY, linkFile);
+           pathAppendComponent(dest, PATH_CAPACITY, file);
 }
 
-TEST(ProbeTables, LongestShortcutPathFitsAPathBuffer)
+TEST(ProbeTables, EveryShortcutAndInstalledFilePathFitsAPathBuffer)
 {
     char path[PATH_CAPACITY];
-    ASSERT_TRUE(composeShortcutPath(path, kStartMenuCandidates[6], "Uninstall.lnk"));
+    ASSERT_TRUE(composeInstalledPath(path, kStartMenuCandidates[6], "Uninstall.lnk"));
     EXPECT_STREQ(path, "c:\\documents and settings\\all users\\menu iniciar\\programas"
                        "\\Ravenlook\\Ravenlook v1.3\\Uninstall.lnk");
     EXPECT_EQ(std::strlen(path), 97u);
@@ -73,28 +72,20 @@ TEST(ProbeTables, LongestShortcutPathFitsAPathBuffer)
             if (!row.shortcut)
                 continue;
             SCOPED_TRACE(std::string(candidate) + " " + row.shortcut->linkFile);
-            ASSERT_TRUE(composeShortcutPath(path, candidate, row.shortcut->linkFile));
+            ASSERT_TRUE(composeInstalledPath(path, candidate, row.shortcut->linkFile));
             longest = std::max(longest, std::strlen(path));
         }
     EXPECT_EQ(longest, 97u);
-}
 
-TEST(ProbeTables, EveryInstalledFilePathFitsAPathBuffer)
-{
     for (const char *programFiles : kProgramFilesCandidates)
         for (const InstallFileRow &row : kInstallFiles) {
             SCOPED_TRACE(std::string(programFiles) + " " + row.destination);
-            char path[PATH_CAPACITY];
-            EXPECT_TRUE(pathJoin(path, PATH_CAPACITY, "c:", programFiles) &&
-                        pathAppendComponent(path, PATH_CAPACITY, kVendorFolder) &&
-                        pathAppendComponent(path, PATH_CAPACITY, kVersionFolder) &&
-                        pathAppendComponent(path, PATH_CAPACITY, row.destination));
+            EXPECT_TRUE(composeInstalledPath(path, programFiles, row.destination));
         }
 }
 
 struct FileCase {
-    const char *source;
-    const char *destination;
+    const char *source, *destination;
     const char *linkFile;   // null: no shortcut
     bool withIcon;
     const char *arguments;
@@ -111,35 +102,23 @@ const FileCase kFileCases[INSTALL_FILE_COUNT] = {
     {"Ravenlook.004", "Ravenlook_inst.exe", "Uninstall.lnk", true, "-u", true},
 };
 
-class InstallFileTest : public ::testing::TestWithParam<int> {};
-
-TEST_P(InstallFileTest, RowInCopyOrder)
+TEST(InstallFiles, RowsInCopyOrder)
 {
-    const FileCase &want = kFileCases[GetParam()];
-    const InstallFileRow &got = kInstallFiles[GetParam()];
-    EXPECT_STREQ(got.source, want.source);
-    EXPECT_STREQ(got.destination, want.destination);
-    EXPECT_EQ(got.required, want.required);
-    if (!want.linkFile) {
-        EXPECT_EQ(got.shortcut, nullptr);
-        return;
+    for (int i = 0; i < INSTALL_FILE_COUNT; ++i) {
+        const FileCase &want = kFileCases[i];
+        const InstallFileRow &got = kInstallFiles[i];
+        SCOPED_TRACE(want.destination);
+        EXPECT_STREQ(got.source, want.source);
+        EXPECT_STREQ(got.destination, want.destination);
+        EXPECT_EQ(got.required, want.required);
+        ASSERT_EQ(got.shortcut != nullptr, want.linkFile != nullptr) << "a shortcut or none";
+        if (!got.shortcut)
+            continue;
+        EXPECT_STREQ(got.shortcut->linkFile, want.linkFile);
+        EXPECT_EQ(got.shortcut->withIcon, want.withIcon);
+        EXPECT_STREQ(got.shortcut->arguments, want.arguments);
     }
-    ASSERT_NE(got.shortcut, nullptr);
-    EXPECT_STREQ(got.shortcut->linkFile, want.linkFile);
-    EXPECT_EQ(got.shortcut->withIcon, want.withIcon);
-    ASSERT_NE(got.shortcut->arguments, nullptr);
-    EXPECT_STREQ(got.shortcut->arguments, want.arguments);
 }
-
-INSTANTIATE_TEST_SUITE_P(Tables, InstallFileTest,
-                         ::testing::Range(0, static_cast<int>(INSTALL_FILE_COUNT)),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             std::string name = kFileCases[info.param].destination;
-                             for (char &c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return std::to_string(info.param + 1) + "_" + name;
-                         });
 
 TEST(ProbeTables, ApplicationAndIconAreInstalledFiles)
 {
@@ -149,47 +128,35 @@ TEST(ProbeTables, ApplicationAndIconAreInstalledFiles)
     EXPECT_STREQ(kInstallFiles[1].destination, kIconFile);
 }
 
-struct RecordableCase {
-    const char *name;
-    const char *directory;
-    bool recordable;
-};
-
-const RecordableCase kRecordableCases[] = {
-    {"ProgramFiles", "c:\\program files\\Ravenlook\\Ravenlook v1.3", true},
-    {"ArquivosDeProgramas", "c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3", true},
-    {"DriveRootFallback", "c:\\Ravenlook\\Ravenlook v1.3", true},
-    {"UpperCase", "C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3", true},
-    {"MixedCaseFallback", "C:\\rAVENLOOK\\ravenlook V1.3", true},
-    {"WindowsFolder", "c:\\windows", false},
-    {"DriveRoot", "c:\\", false},
-    {"BareDrive", "c:", false},
-    {"Empty", "", false},
-    {"UserFolder", "c:\\users\\me", false},
-    {"TrailingBackslash", "c:\\program files\\Ravenlook\\Ravenlook v1.3\\", false},
-    {"OtherDrive", "d:\\program files\\Ravenlook\\Ravenlook v1.3", false},
-    {"VendorFolderOnly", "c:\\program files\\Ravenlook", false},
-    {"ProgramFilesOnly", "c:\\program files", false},
-    {"SubFolder", "c:\\program files\\Ravenlook\\Ravenlook v1.3\\sub", false},
-    {"OtherVersion", "c:\\program files\\Ravenlook\\Ravenlook v1.2", false},
-    {"ForwardSlashes", "c:/program files/Ravenlook/Ravenlook v1.3", false},
-};
-
-class RecordableDirTest : public ::testing::TestWithParam<RecordableCase> {};
-
-TEST_P(RecordableDirTest, Directory)
+TEST(RecordableDir, OnlyTheInstallDirectoryInAProgramFilesFolderOrOnC)
 {
-    EXPECT_EQ(isRecordableInstallDir(GetParam().directory), GetParam().recordable);
-}
-
-INSTANTIATE_TEST_SUITE_P(Tables, RecordableDirTest, ::testing::ValuesIn(kRecordableCases),
-                         [](const ::testing::TestParamInfo<RecordableCase> &info) {
-                             return std::string(info.param.name);
-                         });
-
-TEST(RecordableDir, NullIsNotRecordable)
-{
-    EXPECT_FALSE(isRecordableInstallDir(nullptr));
+    const struct {
+        const char *name, *directory;
+        bool recordable;
+    } cases[] = {
+        {"ProgramFiles", "c:\\program files\\Ravenlook\\Ravenlook v1.3", true},
+        {"ArquivosDeProgramas", "c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3", true},
+        {"DriveRootFallback", "c:\\Ravenlook\\Ravenlook v1.3", true},
+        {"UpperCase", "C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3", true},
+        {"MixedCaseFallback", "C:\\rAVENLOOK\\ravenlook V1.3", true},
+        {"WindowsFolder", "c:\\windows", false},
+        {"DriveRoot", "c:\\", false},
+        {"BareDrive", "c:", false},
+        {"Empty", "", false},
+        {"Null", nullptr, false},
+        {"UserFolder", "c:\\users\\me", false},
+        {"TrailingBackslash", "c:\\program files\\Ravenlook\\Ravenlook v1.3\\", false},
+        {"OtherDrive", "d:\\program files\\Ravenlook\\Ravenlook v1.3", false},
+        {"VendorFolderOnly", "c:\\program files\\Ravenlook", false},
+        {"ProgramFilesOnly", "c:\\program files", false},
+        {"SubFolder", "c:\\program files\\Ravenlook\\Ravenlook v1.3\\sub", false},
+        {"OtherVersion", "c:\\program files\\Ravenlook\\Ravenlook v1.2", false},
+        {"ForwardSlashes", "c:/program files/Ravenlook/Ravenlook v1.3", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(isRecordableInstallDir(c.directory), c.recordable);
+    }
 }
 
 TEST(UninstallCommand, QuotesTheInstalledUninstallerAndAddsTheSwitch)

@@ -3,6 +3,7 @@
 // lets us write, so the record is replaced here, at link time, by a
 // stand-in. Everything else (files, folders, links, the entry in the list
 // of installed programs, the restart's pending operations) is real.
+#include "driver.h"
 #include "engine.h"
 #include "install_record.h"
 #include "message_ids.h"
@@ -13,7 +14,6 @@
 
 #include <string.h>
 
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,16 +64,15 @@ bool removeInstallRecord(const char *)
 // ---- tests -----------------------------------------------------------------
 namespace {
 
-class RecordRefused : public ::testing::Test {
+class RecordRefused : public InstallationTest {
 protected:
     void SetUp() override
     {
-        removeInstallation();
+        InstallationTest::SetUp();
         before_ = currentDirectory();
         source_ = scratchFolder("refused-record-source");
         for (const InstallFileRow &row : kInstallFiles)
             writeFile(source_ + "\\" + row.source, std::string("content of ") + row.source);
-        ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
         SetCurrentDirectoryA(source_.c_str());
         s_writeCalls = 0;
         s_removeCalls = 0;
@@ -82,32 +81,12 @@ protected:
     {
         SetCurrentDirectoryA(before_.c_str());
         deleteTree(source_);
-        removeInstallation();
+        InstallationTest::TearDown();
     }
     std::string before_, source_;
 };
 
 }   // namespace
-
-TEST_F(RecordRefused, InstallGivesMessage13WithFilesAndShortcutsInPlace)
-{
-    s_writeStatus = RECORD_WRITE_SOFTWARE_FAILED;
-    char installDir[PATH_CAPACITY];
-    memset(installDir, '#', sizeof installDir);
-    EXPECT_EQ(runInstall(installDir, nullptr), MSG_INSTALL_FAILED);
-    EXPECT_STREQ(installDir, "") << "the output is empty on failure";
-    EXPECT_EQ(s_writeCalls, 1);
-    for (const InstallFileRow &row : kInstallFiles) {
-        SCOPED_TRACE(row.destination);
-        EXPECT_EQ(readFile(std::string(kInstallDir) + "\\" + row.destination),
-                  std::string("content of ") + row.source);
-    }
-    EXPECT_EQ(listFolder(kShortcutDir),
-              (std::vector<std::string>{"Help.lnk", "Inspector.lnk", "Ravenlook.lnk",
-                                        "Uninstall.lnk"}));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey))
-        << "no entry in the list of installed programs without a record";
-}
 
 namespace {
 
@@ -119,19 +98,9 @@ struct StepSeen {
 };
 std::vector<StepSeen> s_steps;
 
-// Milliseconds of the performance counter: GetTickCount moves in coarse
-// ticks under Wine and would show a full second's pause as less.
-double nowMs()
-{
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 void recordStep()
 {
-    s_steps.push_back({nowMs(), directoryExists(kInstallDir), directoryExists(kShortcutDir),
+    s_steps.push_back({driver::nowMs(), directoryExists(kInstallDir), directoryExists(kShortcutDir),
                        listFolder(kInstallDir).size() == INSTALL_FILE_COUNT &&
                            listFolder(kShortcutDir).size() == 4,
                        s_writeCalls});
@@ -144,13 +113,14 @@ TEST_F(RecordRefused, InstallReportsFourStepsEachAfterItsPause)
     s_writeStatus = RECORD_OK;
     s_steps.clear();
     char installDir[PATH_CAPACITY];
-    double start = nowMs();
+    double start = driver::nowMs();
     ASSERT_EQ(runInstall(installDir, recordStep), MSG_SUCCESS);
     ASSERT_EQ(s_steps.size(), 4u);
     for (size_t i = 0; i < s_steps.size(); ++i) {
         SCOPED_TRACE(i + 1);
         double previous = i == 0 ? start : s_steps[i - 1].atMs;
-        EXPECT_GE(s_steps[i].atMs - previous, 999.0) << "a pause of a second before each step";
+        EXPECT_GE(s_steps[i].atMs - previous, 1000 - driver::kClockSlackMs)
+            << "a pause of a second before each step";
     }
     // Step 1 comes before any folder, 2 after the install directory, 3 after
     // the shortcut folder, 4 after the files and links, and the record last.
@@ -164,26 +134,30 @@ TEST_F(RecordRefused, InstallReportsFourStepsEachAfterItsPause)
     EXPECT_EQ(s_writeCalls, 1);
 }
 
-TEST_F(RecordRefused, EveryOtherFailingWriteStatusGivesMessage13)
+// Only the record decides: a record already there counts as written, any
+// other failure to write it gives 13, with the files and the shortcuts in
+// place, and no entry in the list of installed programs without a record.
+TEST_F(RecordRefused, RecordThatCannotBeWrittenGives13WithFilesAndShortcutsInPlace)
 {
-    const int statuses[] = {RECORD_MISSING_ARGUMENT, RECORD_CREATE_FAILED, RECORD_VALUE_NOT_WRITTEN,
-                            RECORD_WRITE_SOFTWARE_FAILED};
+    const int statuses[] = {RECORD_WRITE_SOFTWARE_FAILED, RECORD_MISSING_ARGUMENT,
+                            RECORD_CREATE_FAILED, RECORD_VALUE_NOT_WRITTEN, RECORD_ALREADY_PRESENT};
     for (int status : statuses) {
         SCOPED_TRACE(status);
+        bool success = status == RECORD_ALREADY_PRESENT;
         s_writeStatus = status;
+        s_writeCalls = 0;
         char installDir[PATH_CAPACITY];
-        EXPECT_EQ(runInstall(installDir, nullptr), MSG_INSTALL_FAILED);
-        EXPECT_STREQ(installDir, "");
+        memset(installDir, '#', sizeof installDir);
+        EXPECT_EQ(runInstall(installDir, nullptr), success ? MSG_SUCCESS : MSG_INSTALL_FAILED);
+        EXPECT_STREQ(installDir, success ? kInstallDir : "") << "the output is empty on failure";
+        EXPECT_EQ(s_writeCalls, 1);
+        for (const InstallFileRow &row : kInstallFiles)
+            EXPECT_EQ(readFile(installed(row.destination)), std::string("content of ") + row.source)
+                << row.destination;
+        EXPECT_EQ(listFolder(kShortcutDir), kShortcutNames);
+        EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["InstallLocation"],
+                  success ? kInstallDir : "");
     }
-}
-
-TEST_F(RecordRefused, RecordAlreadyPresentCountsAsSuccess)
-{
-    s_writeStatus = RECORD_ALREADY_PRESENT;
-    char installDir[PATH_CAPACITY];
-    EXPECT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
-    EXPECT_STREQ(installDir, kInstallDir);
-    EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["InstallLocation"], kInstallDir);
 }
 
 TEST_F(RecordRefused, ListOfProgramsThatCannotTakeTheEntryLeavesTheInstallSuccessful)
@@ -207,11 +181,6 @@ void countStep()
     ++s_stepReports;
 }
 
-std::string installed(const char *name)
-{
-    return std::string(kInstallDir) + "\\" + name;
-}
-
 }   // namespace
 
 // A folder in the way is a file of the same name, or a link a standard
@@ -225,9 +194,9 @@ TEST_F(RecordRefused, InstallGives5Or6WhenAFileOrALinkStandsWhereAFolderGoes)
         bool link;
         int result;
     } cases[] = {
-        {"c:\\program files\\Ravenlook", false, MSG_INSTALL_DIR_FAILED},
+        {kVendorDir, false, MSG_INSTALL_DIR_FAILED},
         {kInstallDir, false, MSG_VERSION_DIR_FAILED},
-        {"c:\\program files\\Ravenlook", true, MSG_INSTALL_DIR_FAILED},
+        {kVendorDir, true, MSG_INSTALL_DIR_FAILED},
         {kInstallDir, true, MSG_VERSION_DIR_FAILED},
     };
     std::string target = scratchFolder("link-target");
@@ -237,7 +206,7 @@ TEST_F(RecordRefused, InstallGives5Or6WhenAFileOrALinkStandsWhereAFolderGoes)
         SCOPED_TRACE(std::string(c.blocked) + (c.link ? " (a link)" : " (a file)"));
         removeInstallation();
         ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
-        ASSERT_TRUE(makeDirectories("c:\\program files\\Ravenlook"));
+        ASSERT_TRUE(makeDirectories(kVendorDir));
         deleteTree(c.blocked);
         std::unique_ptr<FolderLink> link;
         if (c.link)
@@ -310,7 +279,7 @@ TEST_F(RecordRefused, InstallCancelsThePendingDeletionsOfWhatItInstalls)
     }
     ASSERT_TRUE(MoveFileExA("C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3", nullptr,
                             MOVEFILE_DELAY_UNTIL_REBOOT));
-    ASSERT_TRUE(MoveFileExA("c:\\program files\\Ravenlook", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(MoveFileExA(kVendorDir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     ASSERT_EQ(pendingRestartOperations().size(), 5u);
 
     char installDir[PATH_CAPACITY];
@@ -329,7 +298,7 @@ TEST_F(RecordRefused, InstallCancelsThePendingDeletionsOfWhatItInstalls)
     s_writeCalls = s_stepReports = 0;
     EXPECT_EQ(runInstall(installDir, countStep), MSG_RESTART_PENDING);
     EXPECT_EQ(s_stepReports, 4) << "the bar moves as always";
-    EXPECT_FALSE(directoryExists("c:\\program files\\Ravenlook")) << "nothing is made";
+    EXPECT_FALSE(directoryExists(kVendorDir)) << "nothing is made";
     EXPECT_EQ(s_writeCalls, 0) << "no record";
     PendingList after;
     ASSERT_TRUE(readPendingList(kPendingValues[1], &after));
@@ -351,32 +320,31 @@ TEST_F(RecordRefused, UninstallWithUnreadableRecordRemovesShortcutsThenGives12)
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "the entry stays";
 }
 
-// The system's own folders are offered as the recorded directory with every
-// file in them held open without delete sharing: a guard that let one
-// through would fail this test, but could delete nothing and so could not
-// damage the prefix the later tests run on. The canary is not held: it
-// proves the refusal itself on a tree that may be deleted.
+// A canary folder of the test's own is offered as the recorded directory,
+// and under Wine the system's own folders too, with every file in them held
+// open without delete sharing: a guard that let one through would fail
+// this test, but could delete nothing of the prefix the later tests run
+// on. On a real Windows no system folder is handed to the uninstall.
 TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
 {
     std::string canary = scratchFolder("canary");
     writeFile(canary + "\\precious.txt", "keep me");
-    const std::string systemFolders[] = {"c:\\windows", "c:\\", "c:\\program files",
-                                         "c:\\program files\\Ravenlook"};
+    std::vector<std::string> foreign = {canary};
     std::vector<HANDLE> held;
-    for (const std::string &folder : systemFolders)
-        for (const std::string &name : listFolder(folder)) {
-            HANDLE file = CreateFileA((folder + "\\" + name).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                      nullptr);
-            if (file != INVALID_HANDLE_VALUE)
-                held.push_back(file);
-        }
-    ASSERT_FALSE(DeleteFileA("c:\\windows\\win.ini")) << "the files are not held";
+    if (runningUnderWine()) {
+        foreign.insert(foreign.end(), {"c:\\windows", "c:\\", kProgramFiles, kVendorDir});
+        for (size_t i = 1; i < foreign.size(); ++i)
+            for (const std::string &name : listFolder(foreign[i])) {
+                HANDLE file = CreateFileA((foreign[i] + "\\" + name).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr);
+                if (file != INVALID_HANDLE_VALUE)
+                    held.push_back(file);
+            }
+        ASSERT_FALSE(DeleteFileA("c:\\windows\\win.ini")) << "the files are not held";
+    }
     // An entry in the list of installed programs, as a real installation has.
     ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kInstallDir, "icon", "command", 1}));
-
-    std::vector<std::string> foreign(std::begin(systemFolders), std::end(systemFolders));
-    foreign.insert(foreign.begin(), canary);
     for (const std::string &directory : foreign) {
         SCOPED_TRACE(directory);
         s_readStatus = RECORD_OK;
@@ -388,7 +356,7 @@ TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
     EXPECT_EQ(s_removeCalls, 0) << "a refused record stays";
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "and so does the entry";
     EXPECT_EQ(readFile(canary + "\\precious.txt"), "keep me");
-    EXPECT_TRUE(fileExists("c:\\windows\\win.ini"));
+    EXPECT_TRUE(!runningUnderWine() || fileExists("c:\\windows\\win.ini"));
     deleteTree(canary);
 }
 
@@ -405,7 +373,7 @@ TEST_F(RecordRefused, UninstallFromInsideTheDirectoryAcceptsTheRecordInAnyLetter
     s_readDirectory = "C:\\PROGRAM FILES\\RAVENLOOK\\RAVENLOOK V1.3";
     EXPECT_EQ(runUninstall(), MSG_SUCCESS);
     // Nothing was in use: all of it goes at once, nothing waits for a restart.
-    EXPECT_FALSE(directoryExists("c:\\program files\\Ravenlook"));
+    EXPECT_FALSE(directoryExists(kVendorDir));
     EXPECT_FALSE(directoryExists("c:\\windows\\start menu\\programs\\Ravenlook"));
     EXPECT_TRUE(pendingRestartOperations().empty());
     EXPECT_EQ(s_removeCalls, 1);

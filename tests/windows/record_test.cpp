@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@ using namespace testsupport;
 namespace {
 
 const char kPath[] = "c:\\program files\\Ravenlook\\Ravenlook v1.3";
+const char kFallbackPath[] = "c:\\Ravenlook\\Ravenlook v1.3";
 
 class InstallRecord : public ::testing::Test {
 protected:
@@ -24,25 +27,58 @@ protected:
     void TearDown() override { deleteRecordKeys(); }
 };
 
-void writeRawValue(const std::string &bytes)
+// Creates HKLM\<path> and, given a value name, stores the bytes in it as a
+// REG_SZ.
+void plantKey(const char *path, const char *value = nullptr, const std::string &bytes = "")
 {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, "003", 0, REG_SZ, reinterpret_cast<const BYTE *>(bytes.data()),
-                             static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
+    if (value) {
+        EXPECT_EQ(RegSetValueExA(key, value, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE *>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size())),
+                  ERROR_SUCCESS);
+    }
     RegCloseKey(key);
+}
+
+// The record read into 100 bytes of '#' with a capacity of 99: the status,
+// and the text up to its terminator.
+int readRecord(std::string *text)
+{
+    char buffer[100];
+    memset(buffer, '#', sizeof buffer);
+    int status = readInstallRecord("Win310", buffer, 99);
+    text->assign(buffer, strnlen(buffer, sizeof buffer));
+    return status;
+}
+
+void writeRecord(const std::string &path)
+{
+    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", path.c_str()), RECORD_OK);
+}
+
+std::string rawRecord()
+{
+    std::string raw;
+    EXPECT_TRUE(readRawRecord(&raw, nullptr)) << "no record value";
+    return raw;
 }
 
 }   // namespace
 
-TEST_F(InstallRecord, FirstWriteStoresTheEncodedPathUnderItsClass)
+TEST_F(InstallRecord, WrittenOnceUnderSoftwareUntilRemoved)
 {
+    ASSERT_NO_FATAL_FAILURE(plantKey("WINRV130"));
     EXPECT_FALSE(installRecordExists("Win310"));
     EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
     EXPECT_TRUE(installRecordExists("Win310"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "WINRV130")) << "the earlier release's key goes";
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "Win310"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "SOFTWARE\\Win310"));
 
     std::string raw, keyClass;
     ASSERT_TRUE(readRawRecord(&raw, &keyClass));
@@ -50,64 +86,47 @@ TEST_F(InstallRecord, FirstWriteStoresTheEncodedPathUnderItsClass)
     EXPECT_EQ(raw, encodedRecord(kPath));
     EXPECT_EQ(raw.size(), sizeof kPath) << "length + 1 bytes";
     EXPECT_EQ(raw[2], '\x5D') << "a backslash is stored as 0x5D";
-}
 
-TEST_F(InstallRecord, SecondWriteKeepsTheFirstPath)
-{
-    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
-    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", "c:\\Ravenlook\\Ravenlook v1.3"),
-              RECORD_ALREADY_PRESENT);
-    std::string raw;
-    ASSERT_TRUE(readRawRecord(&raw, nullptr));
-    EXPECT_EQ(raw, encodedRecord(kPath));
-}
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", kFallbackPath), RECORD_ALREADY_PRESENT);
+    EXPECT_EQ(rawRecord(), encodedRecord(kPath)) << "the second write keeps the first path";
 
-TEST_F(InstallRecord, RemovalDeletesTheKeyAndAllowsAFreshRecord)
-{
-    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", "c:\\Ravenlook\\Ravenlook v1.3"), RECORD_OK);
     EXPECT_TRUE(removeInstallRecord("Win310"));
     EXPECT_FALSE(installRecordExists("Win310"));
     EXPECT_TRUE(removeInstallRecord("Win310")) << "already gone counts as removed";
-    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK) << "written anew";
-    std::string raw;
-    ASSERT_TRUE(readRawRecord(&raw, nullptr));
-    EXPECT_EQ(raw, encodedRecord(kPath));
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", ""), RECORD_OK)
+        << "written anew, and an empty path is a present argument";
+    EXPECT_EQ(rawRecord(), std::string(1, '\0'));
 }
 
-TEST_F(InstallRecord, ReadBackGivesThePath)
+TEST_F(InstallRecord, ReadGivesTheStatusAndATerminatedText)
 {
-    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
-    char buffer[100];
-    memset(buffer, '#', sizeof buffer);
-    EXPECT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_OK);
-    EXPECT_STREQ(buffer, kPath);
-}
-
-TEST_F(InstallRecord, EmptyPathIsAPresentArgument)
-{
-    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", ""), RECORD_OK);
-    std::string raw;
-    ASSERT_TRUE(readRawRecord(&raw, nullptr));
-    EXPECT_EQ(raw, std::string(1, '\0'));
-}
-
-TEST_F(InstallRecord, StoredValueLongerThanTheCapacityGives28)
-{
-    std::string longPath = "c:\\" + std::string(120, 'x');
-    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", longPath.c_str()), RECORD_OK);
-    char buffer[100];
-    EXPECT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_VALUE_NOT_READ);
-    EXPECT_EQ(buffer[0], '\0') << "the caller's buffer is terminated";
-}
-
-TEST_F(InstallRecord, ValueWithoutTerminatingZeroEndsAfterItsBytes)
-{
-    // Encoded bytes and no terminating zero, as another program could store.
-    writeRawValue(std::string(50, 'b'));
-    char buffer[100];
-    memset(buffer, '#', sizeof buffer);
-    ASSERT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_OK);
-    EXPECT_EQ(std::string(buffer), std::string(50, 'a'));
+    const struct {
+        const char *name;
+        void (*plant)();
+        int status;
+        std::optional<std::string> text;   // none: not looked at
+    } cases[] = {
+        {"ReadBackGivesThePath", [] { writeRecord(kPath); }, RECORD_OK, kPath},
+        {"StoredValueLongerThanTheCapacityGives28",
+         [] { writeRecord("c:\\" + std::string(120, 'x')); }, RECORD_VALUE_NOT_READ, ""},
+        // No terminating zero, as another program could store it.
+        {"ValueWithoutTerminatingZeroEndsAfterItsBytes",
+         [] { plantKey("SOFTWARE\\Win310", "003", std::string(50, 'b')); }, RECORD_OK,
+         std::string(50, 'a')},
+        {"MissingValueGives28", [] { plantKey("SOFTWARE\\Win310"); }, RECORD_VALUE_NOT_READ, ""},
+        {"NoKeyGives27", [] {}, RECORD_KEY_NOT_OPENED, std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        deleteRecordKeys();
+        ASSERT_NO_FATAL_FAILURE(c.plant());
+        std::string text;
+        EXPECT_EQ(readRecord(&text), c.status);
+        if (c.text) {
+            EXPECT_EQ(text, *c.text);
+        }
+        EXPECT_EQ(installRecordExists("Win310"), c.status != RECORD_KEY_NOT_OPENED);
+    }
 }
 
 TEST_F(InstallRecord, ValueFillingTheCapacityWithoutZeroIsTerminated)
@@ -115,33 +134,14 @@ TEST_F(InstallRecord, ValueFillingTheCapacityWithoutZeroIsTerminated)
     // 99 bytes, no zero. Windows returns them as they are; Wine adds the
     // terminator and so reports 100 bytes, which exceed the capacity. Either
     // way the caller's buffer holds a terminated text.
-    writeRawValue(std::string(99, 'b'));
-    char buffer[100];
-    memset(buffer, '#', sizeof buffer);
-    int status = readInstallRecord("Win310", buffer, 99);
+    ASSERT_NO_FATAL_FAILURE(plantKey("SOFTWARE\\Win310", "003", std::string(99, 'b')));
+    std::string text;
+    int status = readRecord(&text);
     ASSERT_TRUE(status == RECORD_OK || status == RECORD_VALUE_NOT_READ) << status;
-    EXPECT_EQ(std::string(buffer), status == RECORD_OK ? std::string(99, 'a') : std::string());
+    EXPECT_EQ(text, status == RECORD_OK ? std::string(99, 'a') : std::string());
 }
 
-TEST_F(InstallRecord, MissingValueGives28)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-    char buffer[100];
-    EXPECT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_VALUE_NOT_READ);
-}
-
-TEST_F(InstallRecord, NoKeyGives27AndDoesNotExist)
-{
-    char buffer[100];
-    EXPECT_EQ(readInstallRecord("Win310", buffer, 99), RECORD_KEY_NOT_OPENED);
-    EXPECT_FALSE(installRecordExists("Win310"));
-}
-
-TEST_F(InstallRecord, AbsentArgumentsGive0)
+TEST_F(InstallRecord, RefusedWritesAndReadsLeaveNoRecord)
 {
     char buffer[100];
     EXPECT_EQ(writeInstallRecord(nullptr, "WinCL310", kPath), RECORD_MISSING_ARGUMENT);
@@ -152,44 +152,18 @@ TEST_F(InstallRecord, AbsentArgumentsGive0)
     EXPECT_EQ(readInstallRecord("Win310", buffer, 0), RECORD_MISSING_ARGUMENT);
     EXPECT_EQ(readInstallRecord("Win310", buffer, -5), RECORD_MISSING_ARGUMENT);
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310")) << "nothing was created";
-}
-
-TEST_F(InstallRecord, PathTooLongForTheEncodingBufferIsNotRecorded)
-{
-    std::string tooLong(300, 'y');
-    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", tooLong.c_str()), RECORD_VALUE_NOT_WRITTEN);
+    // A path too long for the encoding buffer.
+    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", std::string(300, 'y').c_str()),
+              RECORD_VALUE_NOT_WRITTEN);
     EXPECT_FALSE(installRecordExists("Win310")) << "a partly written record never survives";
 }
 
 TEST_F(InstallRecord, EarlierReleasesKeyIsRemoved)
 {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "WINRV130", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    ASSERT_NO_FATAL_FAILURE(plantKey("WINRV130"));
     EXPECT_EQ(removeEarlierRecord(), RECORD_OK);
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "WINRV130"));
     EXPECT_EQ(removeEarlierRecord(), RECORD_EARLIER_NOT_REMOVED) << "no key to delete";
-}
-
-TEST_F(InstallRecord, WritingRemovesTheEarlierReleasesKey)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "WINRV130", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "WINRV130"));
-}
-
-TEST_F(InstallRecord, RecordIsStoredUnderSoftwareNotElsewhere)
-{
-    ASSERT_EQ(writeInstallRecord("Win310", "WinCL310", kPath), RECORD_OK);
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Win310"));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "Win310"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "SOFTWARE\\Win310"));
 }
 
 // ---- the entry in the system's list of installed programs -------------------
@@ -206,15 +180,13 @@ const char kCommand[] = "\"c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlo
 
 }   // namespace
 
-TEST_F(ProgramEntry, HoldsEveryValueInPlaceOfAnEarlierEntry)
+TEST_F(ProgramEntry, HoldsEveryValueInPlaceOfAnEarlierEntryOrNone)
 {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramEntryKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "Stray", 0, REG_SZ, reinterpret_cast<const BYTE *>("old"), 4);
-    RegCloseKey(key);
+    EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, nullptr, kCommand, 1}))
+        << "a missing text is refused";
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "no half-written key";
 
+    ASSERT_NO_FATAL_FAILURE(plantKey(kProgramEntryKey, "Stray", std::string("old", 4)));
     EXPECT_STREQ(kUninstallEntryKey, kProgramEntryKey);
     ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kPath, kIcon, kCommand, 1234}));
     const std::map<std::string, std::string> expected = {
@@ -237,12 +209,6 @@ TEST_F(ProgramEntry, ListThatCannotTakeTheEntryLeavesNoKey)
     UninstallListUnwritable unwritable;
     ASSERT_TRUE(unwritable.active());
     EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, kIcon, kCommand, 1}));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
-}
-
-TEST_F(ProgramEntry, MissingTextIsRefusedAndLeavesNoHalfWrittenKey)
-{
-    EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, nullptr, kCommand, 1}));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
 }
 

@@ -1,9 +1,9 @@
 // What the tests meet on a machine that is not theirs alone, and must get
-// right there: the system's links, which the tests' helpers never enter,
-// move or delete (Windows' compatibility links deny listing but let a path
-// through them open, and the program's Start-menu lookup goes through
-// them), and other programs' file operations waiting for the restart,
-// which the tests' cleanup leaves alone.
+// right there: links, which the tests' helpers never enter, move or delete
+// (shown on a link of their own; Windows' compatibility links deny listing
+// but let a path through them open, and the program's Start-menu lookup
+// goes through them), and other programs' file operations waiting for the
+// restart, which the tests' cleanup leaves alone.
 #include "engine.h"
 #include "test_support.h"
 
@@ -49,25 +49,34 @@ TEST(CompatibilityLinks, DenyListingButLetThePathToTheStartMenuThrough)
     char path[PATH_CAPACITY] = "garbage";
     ASSERT_TRUE(findStartMenuFolder(path));
     EXPECT_STREQ(path, kLinkedStartMenu);
-    std::string made = std::string(kLinkedStartMenu) + "\\Ravenlook link check";
+    EXPECT_TRUE(reachedThroughLink(kLinkedStartMenu));
+    std::string made = std::string(kLinkedStartMenu) + "\\Ravenlook";
     ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr)) << GetLastError();
-    EXPECT_TRUE(directoryExists(std::string(kStartMenu) + "\\Ravenlook link check"));
+    EXPECT_TRUE(directoryExists(std::string(kStartMenu) + "\\Ravenlook"));
     EXPECT_TRUE(RemoveDirectoryA(made.c_str()));
 }
 
-TEST(CompatibilityLinks, AreNeverEnteredMovedOrDeletedByTheTests)
+// The guard of deleteTree and FolderMovedAway, on a link of the test's own
+// (the system's are never put to the test): neither enters, moves nor
+// deletes it, and its target keeps its file.
+TEST(LinkGuard, LinksAreNeverEnteredMovedOrDeletedByTheTests)
 {
-    SKIP_UNDER_WINE("Wine has no compatibility links");
-    for (const char *link : kCompatibilityLinks) {
-        SCOPED_TRACE(link);
+    std::string target = scratchFolder("guard-target");
+    ASSERT_TRUE(writeFile(target + "\\kept.txt", "kept"));
+    std::string link = "c:\\ravenlook-tests\\guard-link";
+    {
+        FolderLink made(link, target);
+        ASSERT_TRUE(made.made());
         deleteTree(link);
         EXPECT_TRUE(isLink(link));
         FolderMovedAway away(link);
         EXPECT_FALSE(away.moved());
         EXPECT_TRUE(isLink(link));
+        EXPECT_TRUE(reachedThroughLink(link + "\\kept.txt"));
     }
-    EXPECT_TRUE(reachedThroughLink(kLinkedStartMenu));
-    EXPECT_TRUE(directoryExists(kLinkedStartMenu));
+    EXPECT_FALSE(isLink(link)) << "the test's own link goes";
+    EXPECT_EQ(readFile(target + "\\kept.txt"), "kept");
+    deleteTree(target);
 }
 
 // The profile's Desktop leads to the Unix home, which a test must never
@@ -84,22 +93,17 @@ TEST(WineLinks, ProfileFoldersLeadingToUnixAreLinks)
 
 namespace {
 
-// Keeps PendingFileRenameOperations as it was and puts it back afterwards,
-// and starts without the tests' own operations.
+// Both restart lists as they were before and after; the tests start
+// without their own operations.
 class PendingOperations : public ::testing::Test {
 protected:
     void SetUp() override { clearPendingRestartOperations(); }
-    void TearDown() override
-    {
-        DeleteFileA(kForeign);
-        deleteTree("c:\\ravenlook-tests\\pending");
-    }
-
-    // Another program's file (say, an update's), next to the tests' own
-    // c:\Ravenlook without being in it.
-    static constexpr const char *kForeign = "c:\\Ravenlook-update.tmp";
     PendingOperationsKept kept_;
 };
+
+// Another program's deletion (an update's, say), next to the tests' own
+// c:\Ravenlook without being in it, planted without making the file.
+const std::wstring kForeign = L"*1\\??\\C:\\Ravenlook-update.tmp";
 
 }   // namespace
 
@@ -107,34 +111,33 @@ TEST_F(PendingOperations, CleanupForgetsOnlyTheTestsOwn)
 {
     std::string own = scratchFolder("pending") + "\\leftover.tmp";
     ASSERT_TRUE(writeFile(own, "x"));
-    ASSERT_TRUE(writeFile(kForeign, "x"));
-    ASSERT_TRUE(MoveFileExA(kForeign, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(writePendingList(kPendingValues[1], pendingListOf({kForeign, L"", L""})));
     ASSERT_TRUE(MoveFileExA(own.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     std::vector<std::string> before = pendingRestartOperations();
-    ASSERT_EQ(std::count(before.begin(), before.end(), std::string("delete ") + kForeign), 1);
+    ASSERT_EQ(std::count(before.begin(), before.end(), "delete C:\\Ravenlook-update.tmp"), 1);
     ASSERT_EQ(std::count(before.begin(), before.end(), "delete " + own), 1);
 
     clearPendingRestartOperations();
     std::vector<std::string> after = pendingRestartOperations();
-    EXPECT_EQ(std::count(after.begin(), after.end(), "delete " + own), 0);
     std::vector<std::string> others;
     for (const std::string &operation : before)
         if (operation != "delete " + own)
             others.push_back(operation);
     EXPECT_EQ(after, others) << "another program's operations are kept, in their order";
+    deleteTree("c:\\ravenlook-tests\\pending");
 }
 
-// The fixtures' own guard: a list that holds another program's entry comes
-// back exactly after a scope that changed it.
+// The fixtures' own guard: lists that hold another program's entry come
+// back exactly after a scope that changed them.
 TEST_F(PendingOperations, KeptListComesBackAsItWas)
 {
-    ASSERT_TRUE(writeFile(kForeign, "x"));
-    ASSERT_TRUE(MoveFileExA(kForeign, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(writePendingList(kPendingValues[0], pendingListOf({kForeign, L"", L""})));
     std::vector<std::string> before = pendingRestartOperations();
     {
         PendingOperationsKept kept;
-        ASSERT_TRUE(MoveFileExA(kForeign, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
-        ASSERT_EQ(pendingRestartOperations().size(), before.size() + 1);
+        for (const wchar_t *value : kPendingValues)
+            ASSERT_TRUE(writePendingList(value, PendingList()));
+        ASSERT_EQ(pendingRestartOperations().size(), 0u);
     }
     EXPECT_EQ(pendingRestartOperations(), before);
 }
