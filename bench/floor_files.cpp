@@ -156,6 +156,15 @@ bool makeVersionFolder(char *folder)
     return versionFolder(folder, vendor) && makeFolder(vendor) && makeFolder(folder);
 }
 
+// The folder's parent: the path up to its last backslash.
+void parentOf(char *out, const char *folder)
+{
+    copyPath(out, folder);
+    char *cut = strrchr(out, '\\');
+    if (cut)
+        *cut = '\0';
+}
+
 // An installed file without the read-only mark a distribution may carry.
 void clearReadOnly(const char *file)
 {
@@ -164,17 +173,60 @@ void clearReadOnly(const char *file)
         SetFileAttributesA(file, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
-// Reads the restart's pending file operations, as the install does to take
-// its own deletions out (the bench leaves none behind, so nothing changes).
+// Reads the restart's pending file operations, both lists, as the install
+// does to take its own deletions out (the bench leaves none behind, so
+// nothing changes).
 void readPendingOperations()
 {
     HKEY key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
                       KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
-    DWORD size = 0;
-    RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size);
+    for (const wchar_t *value : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
+        DWORD size = 0;
+        RegQueryValueExW(key, value, nullptr, nullptr, nullptr, &size);
+    }
     RegCloseKey(key);
+}
+
+// Reads the program-files folders Windows names, in both registry views,
+// as the lookup does before it trusts a candidate.
+void readNamedProgramFiles()
+{
+    for (REGSAM view : {static_cast<REGSAM>(KEY_WOW64_64KEY), static_cast<REGSAM>(0)}) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                          KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+            continue;
+        for (const char *value : {"ProgramFilesDir", "ProgramW6432Dir"}) {
+            char folder[MAX_PATH];
+            DWORD size = sizeof folder - 1;
+            RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE *>(folder), &size);
+        }
+        RegCloseKey(key);
+    }
+}
+
+// Holds both levels of a version folder open without delete sharing, as
+// the program does while it works in them, each checked for a link.
+void holdVersionFolder(const char *folder, HANDLE held[2])
+{
+    char vendor[MAX_PATH];
+    parentOf(vendor, folder);
+    const char *levels[] = {vendor, folder};
+    for (int i = 0; i < 2; ++i) {
+        held[i] = CreateFileA(levels[i], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        GetFileAttributesA(levels[i]);
+    }
+}
+
+void releaseFolders(HANDLE held[2])
+{
+    for (int i = 0; i < 2; ++i)
+        if (held[i] != INVALID_HANDLE_VALUE)
+            CloseHandle(held[i]);
 }
 
 // Deletes the plain files directly in the folder, entered as the current
@@ -197,15 +249,6 @@ void emptyFolder(const char *folder)
     }
     if (restore)
         SetCurrentDirectoryA(saved);
-}
-
-// The folder's parent: the path up to its last backslash.
-void parentOf(char *out, const char *folder)
-{
-    copyPath(out, folder);
-    char *cut = strrchr(out, '\\');
-    if (cut)
-        *cut = '\0';
 }
 
 // ---- the install -----------------------------------------------------------
@@ -322,18 +365,22 @@ void install(HWND window)
     double at = pause(1000);
     char installDir[MAX_PATH];
     char linkFolder[MAX_PATH];
+    readNamedProgramFiles();
     if (!probe(kProgramFilesCandidates, PROGRAM_FILES_CANDIDATE_COUNT, installDir))
         copyPath(installDir, kNoProgramFilesFolder);
+    readPendingOperations();
+    HANDLE installHeld[2], linkHeld[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     bool built = makeVersionFolder(installDir);
+    holdVersionFolder(installDir, installHeld);
     addStep(STEP_PROBES, at);
     at = pause(1000);
     bool linked = probe(kStartMenuCandidates, START_MENU_CANDIDATE_COUNT, linkFolder) &&
                   makeVersionFolder(linkFolder);
+    if (linked)
+        holdVersionFolder(linkFolder, linkHeld);
     addStep(STEP_PROBES, at);
     at = pause(1000);
 
-    if (built)
-        readPendingOperations();
     for (const InstallFileRow &row : kInstallFiles) {
         char target[MAX_PATH];
         if (!built || !joinPath(target, installDir, row.destination))
@@ -349,6 +396,8 @@ void install(HWND window)
         }
     }
 
+    releaseFolders(linkHeld);
+    releaseFolders(installHeld);
     at = pause(1000);
     writeRecord(installDir);
     writeEntry(installDir);
@@ -395,7 +444,10 @@ void removeInstallDir(const char *installDir)
 {
     char vendor[MAX_PATH];
     parentOf(vendor, installDir);
+    HANDLE held[2];
+    holdVersionFolder(installDir, held);
     emptyFolder(installDir);
+    releaseFolders(held);
     RemoveDirectoryA(installDir);
     for (const InstallFileRow &row : kInstallFiles) {
         char path[MAX_PATH];
@@ -421,7 +473,10 @@ void uninstall(HWND window)
     char vendor[MAX_PATH];
     if (probe(kStartMenuCandidates, START_MENU_CANDIDATE_COUNT, linkFolder) &&
         versionFolder(linkFolder, vendor)) {
+        HANDLE held[2];
+        holdVersionFolder(linkFolder, held);
         emptyFolder(linkFolder);
+        releaseFolders(held);
         RemoveDirectoryA(linkFolder);
         RemoveDirectoryA(vendor);
     }
