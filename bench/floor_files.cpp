@@ -218,7 +218,12 @@ void holdVersionFolder(const char *folder, HANDLE held[2])
         held[i] = CreateFileA(levels[i], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-        GetFileAttributesA(levels[i]);
+        // A link is refused, as the program refuses it (never the case here).
+        if (held[i] != INVALID_HANDLE_VALUE &&
+            (GetFileAttributesA(levels[i]) & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            CloseHandle(held[i]);
+            held[i] = INVALID_HANDLE_VALUE;
+        }
     }
 }
 
