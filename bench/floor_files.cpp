@@ -182,7 +182,9 @@ void readPendingOperations()
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
                       KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
-    for (const wchar_t *value : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
+    static const wchar_t *const kLists[] = {L"PendingFileRenameOperations",
+                                            L"PendingFileRenameOperations2"};
+    for (const wchar_t *value : kLists) {
         DWORD size = 0;
         RegQueryValueExW(key, value, nullptr, nullptr, nullptr, &size);
     }
@@ -193,12 +195,14 @@ void readPendingOperations()
 // as the lookup does before it trusts a candidate.
 void readNamedProgramFiles()
 {
-    for (REGSAM view : {static_cast<REGSAM>(KEY_WOW64_64KEY), static_cast<REGSAM>(0)}) {
+    static const REGSAM kViews[] = {KEY_WOW64_64KEY, 0};
+    static const char *const kValues[] = {"ProgramFilesDir", "ProgramW6432Dir"};
+    for (REGSAM view : kViews) {
         HKEY key;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
                           KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
             continue;
-        for (const char *value : {"ProgramFilesDir", "ProgramW6432Dir"}) {
+        for (const char *value : kValues) {
             char folder[MAX_PATH];
             DWORD size = sizeof folder - 1;
             RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE *>(folder), &size);
