@@ -8,10 +8,6 @@
 typedef BOOL(WINAPI *SetDefaultDllDirectoriesFn)(DWORD);
 typedef void(WINAPI *InitCommonControlsFn)(void);
 
-#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
-#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
-#endif
-
 // Restricts every later DLL search of the process to the system folder.
 // SetDefaultDllDirectories is missing on old systems; there the current
 // directory is at least taken out of the search.

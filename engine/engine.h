@@ -24,6 +24,9 @@ bool probeFolder(const char *candidate, char *path);
 
 // A system DLL loaded from the system folder, never from the program's.
 HMODULE loadSystemLibrary(const char *name);
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800   // missing from older SDK headers
+#endif
 
 // Results of holdFolder and holdVersionFolder.
 enum FolderHold {

@@ -12,10 +12,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
-#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
-#endif
-
 enum {
     NAMED_PROGRAM_FILES_LIMIT = 4,   // two values in each of two registry views
     CSIDL_COMMON_PROGRAMS_ID = 0x17
