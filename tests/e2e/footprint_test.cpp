@@ -65,14 +65,6 @@ std::string lowered(std::string text)
     return text;
 }
 
-// True when path is folder or lies below it, compared as Windows compares
-// names: without regard to case.
-bool within(const std::string &path, const std::string &folder)
-{
-    std::string p = lowered(path), f = lowered(folder);
-    return p == f || (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == '\\');
-}
-
 bool ignored(const std::string &item)
 {
     for (const char *folder : kIgnored)

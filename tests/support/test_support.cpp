@@ -487,25 +487,32 @@ std::vector<std::string> pendingRestartOperations()
     return operations;
 }
 
-// The folders where the tests install, and where they keep their files.
-static const char *const kOwnFolders[] = {
-    "c:\\program files\\Ravenlook",
-    "c:\\arquivos de programas\\Ravenlook",
-    "c:\\Ravenlook",
-    "c:\\ravenlook-tests",
-};
+// The folders the tests install into and the Start menus they use: their
+// own c:\windows\start menu\programs, and on Windows 10 and 11 the
+// all-users one behind the compatibility links.
+static const char *const kInstallBases[] = {
+    "c:\\program files",
+    "c:\\arquivos de programas",
+    "c:",
+    kStartMenuPrograms,
+    "c:\\documents and settings\\all users\\start menu\\programs",
+    "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
 
-// True when the path is one of the tests' own folders or lies below one.
+bool within(const std::string &path, const std::string &folder)
+{
+    return path.size() >= folder.size() &&
+           _strnicmp(path.c_str(), folder.c_str(), folder.size()) == 0 &&
+           (path.size() == folder.size() || path[folder.size()] == '\\');
+}
+
+// True when the path lies in an installation the tests make, or in their
+// own c:\ravenlook-tests.
 static bool isOwnPath(const std::string &path)
 {
-    for (size_t i = 0; i < std::size(kOwnFolders); ++i) {
-        const char *folder = kOwnFolders[i];
-        size_t length = strlen(folder);
-        if (path.size() >= length && _strnicmp(path.c_str(), folder, length) == 0 &&
-            (path.size() == length || path[length] == '\\'))
+    for (const char *base : kInstallBases)
+        if (within(path, std::string(base) + "\\Ravenlook"))
             return true;
-    }
-    return false;
+    return within(path, "c:\\ravenlook-tests");
 }
 
 void clearPendingRestartOperations()
@@ -760,24 +767,6 @@ static bool removeLink(const std::string &path)
     if (!runningUnderWine())
         return RemoveDirectoryA(path.c_str()) != 0;
     return runUntil(windowsPathOf("/bin/rm"), "/bin/rm -f \"" + hostPathOf(path) + "\"", gone);
-}
-
-// The folders the tests install into and the Start menus they use: their
-// own c:\windows\start menu\programs, and on Windows 10 and 11 the
-// all-users one behind the compatibility links.
-static const char *const kInstallBases[] = {
-    "c:\\program files",
-    "c:\\arquivos de programas",
-    "c:",
-    kStartMenuPrograms,
-    "c:\\documents and settings\\all users\\start menu\\programs",
-    "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
-
-// True when the path lies in the folder or below it.
-static bool within(const std::string &path, const std::string &folder)
-{
-    return path.size() > folder.size() && path[folder.size()] == '\\' &&
-           _strnicmp(path.c_str(), folder.c_str(), folder.size()) == 0;
 }
 
 void removeInstallation()

@@ -66,6 +66,9 @@ bool directoryExists(const std::string &path);
 bool makeDirectories(const std::string &path);   // every missing level
 bool writeFile(const std::string &path, const std::string &bytes);
 std::string readFile(const std::string &path);   // "" when missing
+// True when the path is the folder or lies below it, compared as Windows
+// compares names: without regard to case.
+bool within(const std::string &path, const std::string &folder);
 // True for a symbolic link or junction (a reparse point): Windows'
 // compatibility links such as c:\documents and settings, Wine's links from
 // the profile to Unix folders.

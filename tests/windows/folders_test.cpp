@@ -11,16 +11,6 @@ using namespace testsupport;
 
 namespace {
 
-// c:\<relative>, every missing level made for the scope.
-class CandidateFolder {
-public:
-    explicit CandidateFolder(const std::string &relative) : made_("c:\\" + relative) {}
-    ~CandidateFolder() {}   // made_ removes what it made
-
-private:
-    FolderMade made_;
-};
-
 class FolderLookup : public ::testing::Test {
 protected:
     void SetUp() override
@@ -72,7 +62,7 @@ TEST_F(FolderLookup, ProgramFilesCandidateCountsWhereWindowsNamesIt)
         SCOPED_TRACE(c.what);
         if (c.named && !runningUnderWine())
             continue;   // a real machine's folders are not renamed for a test
-        CandidateFolder made(c.onDisk);
+        FolderMade made(std::string("c:\\") + c.onDisk);
         std::unique_ptr<RegistryValueSet> named64, named;
         if (c.named) {
             named64.reset(
@@ -112,7 +102,7 @@ TEST_F(FolderLookup, EachStartMenuCandidateCountsWhenItIsTheOnlyOne)
     for (int i = 0; i < START_MENU_CANDIDATE_COUNT; ++i) {
         const std::string candidate = std::string("c:\\") + kStartMenuCandidates[i];
         SCOPED_TRACE(candidate);
-        CandidateFolder folder(kStartMenuCandidates[i]);
+        FolderMade folder(std::string("c:\\") + kStartMenuCandidates[i]);
         char path[PATH_CAPACITY] = "garbage";
         if (i >= START_MENU_UNDER_WINDOWS_COUNT) {
             bool found = findStartMenuFolder(path);
@@ -134,9 +124,9 @@ TEST_F(FolderLookup, EachStartMenuCandidateCountsWhenItIsTheOnlyOne)
 
 TEST_F(FolderLookup, EarlierStartMenuCandidateWins)
 {
-    CandidateFolder second(kStartMenuCandidates[1]);
-    CandidateFolder eighth(kStartMenuCandidates[7]);
-    CandidateFolder sixth(kStartMenuCandidates[5]);
+    FolderMade second(std::string("c:\\") + kStartMenuCandidates[1]);
+    FolderMade eighth(std::string("c:\\") + kStartMenuCandidates[7]);
+    FolderMade sixth(std::string("c:\\") + kStartMenuCandidates[5]);
     char path[PATH_CAPACITY];
     ASSERT_TRUE(findStartMenuFolder(path));
     EXPECT_STREQ(path, "c:\\windows\\start menu\\programs");
@@ -154,7 +144,7 @@ TEST_F(FolderLookup, AccentedCandidateIsTheWindows1252NameOnDisk)
     // The tests run Wine under LANG=C.UTF-8, which makes the ANSI code page
     // 1252; the byte 0xFA is then u-acute, stored as UTF-8 on the Unix side.
     ASSERT_EQ(GetACP(), 1252u);
-    CandidateFolder sixth("windows\\men\xFA Inicio\\programas");
+    FolderMade sixth("c:\\windows\\men\xFA Inicio\\programas");
     EXPECT_TRUE(GetFileAttributesW(L"c:\\windows\\men\u00FA Inicio\\programas") !=
                 INVALID_FILE_ATTRIBUTES);
     char path[PATH_CAPACITY];
@@ -167,8 +157,8 @@ TEST_F(FolderLookup, ProbeResultThatDoesNotFitCountsAsNotFound)
     // "c:\" + 95 characters = 98: fits the capacity of 99. 96 would need 100.
     std::string fits(95, 'f');
     std::string tooLong(96, 'g');
-    CandidateFolder a(fits);
-    CandidateFolder b(tooLong);
+    FolderMade a(std::string("c:\\") + fits);
+    FolderMade b(std::string("c:\\") + tooLong);
     char path[PATH_CAPACITY];
     EXPECT_TRUE(probeFolder(fits.c_str(), path));
     EXPECT_EQ(std::string(path), "c:\\" + fits);
