@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "message_ids.h"
+
 #include <string.h>
 
 static bool isBlank(char c)
@@ -27,7 +29,18 @@ const char *commandLineTail(const char *commandLine)
     return p;
 }
 
-bool isUninstallSwitch(const char *tail)
+int startModeOf(const char *tail)
 {
-    return tail && strcmp(tail, "-u") == 0;
+    static const char *const kSwitches[] = {"-u", "/S", "/S -u"};
+    for (int i = 0; tail && i < 3; ++i)
+        if (strcmp(tail, kSwitches[i]) == 0)
+            return START_UNINSTALL_WINDOW + i;
+    return START_INSTALL_WINDOW;
+}
+
+int silentExitCode(int messageIndex, bool restartPending)
+{
+    if (messageIndex != MSG_SUCCESS)
+        return messageIndex;
+    return restartPending ? EXIT_RESTART_PENDING : 0;
 }

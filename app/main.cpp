@@ -24,6 +24,7 @@ static void copyText(char *dest, const char *source)
 // The uninstaller finds its licence and icon beside itself, whoever starts
 // it: the Uninstall shortcut starts it in its own folder, but the system's
 // list of installed programs runs its command in a folder of its own.
+// So does a silent install its distribution.
 static void enterOwnFolder()
 {
     char folder[MAX_PATH] = {};
@@ -77,9 +78,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     copyText(g_caption, "Ravenlook Install");
     // The C runtime's own tail is not relied on: the rule for the program
     // name and the blanks after it is ours.
-    g_agreementLocked = isUninstallSwitch(commandLineTail(GetCommandLineA()));
-    if (g_agreementLocked)
+    int startMode = startModeOf(commandLineTail(GetCommandLineA()));
+    g_agreementLocked = startMode == START_UNINSTALL_WINDOW;
+    // A silent install takes the distribution beside the program, wherever
+    // a deployment tool starts it.
+    if (startMode != START_INSTALL_WINDOW)
         enterOwnFolder();
+    if (startMode == START_SILENT_INSTALL || startMode == START_SILENT_UNINSTALL)
+        return runSilently(startMode);
     copyText(g_iconFileName, "Ravenlook.ico");
 
     if (!registerSetupWindowClass(instance)) {

@@ -28,6 +28,10 @@ LRESULT CALLBACK setupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 void createPanelControls(HWND window, HINSTANCE instance);
 bool loadLicenseText(HWND agreementBox);
 
+// A silent run ("/S", "/S -u"; see command_line.h): no window, no box;
+// returns the process exit code.
+int runSilently(int startMode);
+
 // Menu and commands
 void handleCreate(HWND window);
 void handleCommand(HWND window, int commandId);

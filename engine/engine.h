@@ -12,12 +12,19 @@
 // the result is "c:\" joined with the candidate as written.
 // Fills path (PATH_CAPACITY bytes) with the first existing program-files
 // candidate that Windows names as a program-files folder (any existing
-// one where Windows names none on drive C:), or with "c:" when none counts.
+// one where Windows names none on drive C: and its native one does not
+// exist); else with that native folder (see findNativeProgramFilesFolder);
+// "c:" only when it does not exist either.
 void findProgramFilesFolder(char *path);
+// Fills path (PATH_CAPACITY bytes) with the system's own program-files
+// folder, as Windows names it: ProgramW6432Dir, else ProgramFilesDir, of
+// the 64-bit registry view. False when it names none, or none that exists.
+bool findNativeProgramFilesFolder(char *path);
 // Fills path with the first existing Start-menu Programs candidate that
 // counts and returns true; false when none does (path is then undefined).
-// One under c:\windows counts when that is the system's Windows folder;
-// any other only when it is the all-users Programs folder Windows names.
+// One under c:\windows counts when that is the system's Windows folder,
+// and path is the candidate; any other only when it is the all-users
+// Programs folder, and path is then that folder as Windows names it.
 bool findStartMenuFolder(char *path);
 // True when the candidate exists under "c:\"; its full path goes to path.
 bool probeFolder(const char *candidate, char *path);
@@ -60,6 +67,10 @@ HRESULT createShortcut(const char *target, const char *linkFile, const char *des
 // caller shows the progress. runInstall accepts null for no report.
 typedef void (*InstallStepDone)();
 
+// How the install runs: with the window's pause before each step, or
+// without them for a silent install.
+enum InstallPace { INSTALL_PAUSED = 0, INSTALL_UNPAUSED = 1 };
+
 // The install: folders, the seven files, the shortcuts, the record and the
 // entry, four steps of one pause each in every outcome. installDir must
 // hold PATH_CAPACITY bytes; it receives the install directory on success
@@ -73,18 +84,27 @@ typedef void (*InstallStepDone)();
 //   missing; every other row is copied, the record and the entry written;
 // - MSG_INSTALL_FAILED: the record cannot be written (this wins over
 //   MSG_COPY_FAILED), or the install directory does not fit its buffer.
-int runInstall(char *installDir, InstallStepDone stepDone);
-// Starts installDir\Ravenlook.exe there; failures are silent.
+int runInstall(char *installDir, InstallStepDone stepDone, int pace = INSTALL_PAUSED);
+// Starts installDir\Ravenlook.exe there, with the signed-in user's own
+// rights: through the desktop's shell, or, where no shell answers, as a
+// child of this process. Failures are silent.
 void launchInstalledProgram(const char *installDir);
 
+// What the uninstall deletes in the install directory: everything the
+// window warned the user about, or, when nobody was asked, only the seven
+// files this program installs.
+enum UninstallScope { UNINSTALL_EMPTYING = 0, UNINSTALL_OURS_ONLY = 1 };
+
 // The uninstall: the shortcut folder, then the recorded install directory,
-// each with its Ravenlook parent when that is left empty; what is in use
-// is deleted at the next restart. Then the record and the entry in the
-// list of installed programs are deleted. Neither folder is entered
+// each with its Ravenlook parent when that is left empty. The running
+// uninstaller moves its own file out of the directory first; what is in
+// use is deleted at the next restart, and *restartPending (may be null)
+// tells whether a file of ours waits for it. Then the record and the entry
+// in the list of installed programs are deleted. Neither folder is entered
 // through a link: a shortcut folder that is one is left alone.
 // MSG_SUCCESS, or MSG_UNINSTALL_FAILED when the record cannot be read,
 // names a directory this program never installs to, or names one that is
 // a link (then nothing of it is deleted and the record stays).
-int runUninstall();
+int runUninstall(int scope = UNINSTALL_EMPTYING, bool *restartPending = nullptr);
 
 enum { INSTALL_STEP_COUNT = 4, INSTALL_STEP_PAUSE_MS = 1000 };

@@ -4,6 +4,25 @@
 // folder of the machine, which the program would then fill or empty.
 #include "engine.h"
 
+// True when the held object is a folder and no reparse point (junction,
+// symbolic link, mount point): asked of the handle, so the answer is about
+// what is held and stays true while it is. Wine opens the target of a host
+// symbolic link and shows it as a plain folder; only the path's own
+// attributes show the link there, so they are asked too.
+static bool heldIsPlainFolder(HANDLE held, const char *folder)
+{
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!GetFileInformationByHandleEx(held, FileAttributeTagInfo, &info, sizeof info) ||
+        info.ReparseTag != 0 ||
+        (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+            FILE_ATTRIBUTE_DIRECTORY)
+        return false;
+    DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+               FILE_ATTRIBUTE_DIRECTORY;
+}
+
 // Opens the folder itself, never a link's target, and without delete
 // sharing: while the handle is open the folder can be neither renamed nor
 // removed, so nobody can swap it for a link.
@@ -17,11 +36,7 @@ int holdFolder(const char *folder, HANDLE *held)
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FOLDER_MISSING
                                                                               : FOLDER_REFUSED;
     }
-    // Asked after the handle holds it: the answer stays true while it does.
-    DWORD attributes = GetFileAttributesA(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-            FILE_ATTRIBUTE_DIRECTORY)
+    if (heldIsPlainFolder(*held, folder))
         return FOLDER_HELD;
     CloseHandle(*held);
     *held = INVALID_HANDLE_VALUE;

@@ -39,6 +39,26 @@ HMODULE loadSystemLibrary(const char *name)
     return LoadLibraryA(path);
 }
 
+// A folder Windows names in HKLM\...\CurrentVersion of the registry view,
+// as an absolute path "X:\..." that fits a path buffer.
+static bool readNamedFolder(REGSAM view, const char *value, char folder[PATH_CAPACITY])
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD size = PATH_CAPACITY - 1;
+    bool read = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE *>(folder),
+                                 &size) == ERROR_SUCCESS &&
+                type == REG_SZ;
+    RegCloseKey(key);
+    if (!read)
+        return false;
+    folder[size] = '\0';
+    return folder[0] && folder[1] == ':' && folder[2] == '\\';
+}
+
 // Collects the program-files folders on drive C: that Windows names: the
 // native one of a 64-bit Windows (ProgramFilesDir of the 64-bit view,
 // ProgramW6432Dir) and ProgramFilesDir of the program's own view. Returns
@@ -48,42 +68,49 @@ static int readNamedProgramFiles(char named[][PATH_CAPACITY])
     static const char *const kValues[] = {"ProgramFilesDir", "ProgramW6432Dir"};
     static const REGSAM kViews[] = {KEY_WOW64_64KEY, 0};
     int count = 0;
-    for (REGSAM view : kViews) {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                          KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
-            continue;
+    for (REGSAM view : kViews)
         for (const char *value : kValues) {
-            DWORD type = 0;
-            DWORD size = PATH_CAPACITY - 1;
             char *folder = named[count];
-            if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE *>(folder),
-                                 &size) != ERROR_SUCCESS ||
-                type != REG_SZ)
-                continue;
-            folder[size] = '\0';
-            if ((folder[0] == 'c' || folder[0] == 'C') && folder[1] == ':' && folder[2] == '\\')
+            if (readNamedFolder(view, value, folder) && (folder[0] == 'c' || folder[0] == 'C'))
                 ++count;
         }
-        RegCloseKey(key);
-    }
     return count;
+}
+
+bool findNativeProgramFilesFolder(char *path)
+{
+    // The 64-bit view is the only one on a 32-bit Windows.
+    if (!readNamedFolder(KEY_WOW64_64KEY, "ProgramW6432Dir", path) &&
+        !readNamedFolder(KEY_WOW64_64KEY, "ProgramFilesDir", path))
+        return false;
+    size_t length = strlen(path);
+    while (length > 3 && path[length - 1] == '\\')
+        path[--length] = '\0';
+    // Not a drive's root, where every user may make folders; no byte the
+    // record cannot store (0xFF would end its text).
+    DWORD attributes = GetFileAttributesA(path);
+    return length > 3 && !strchr(path, 0xFF) && attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void findProgramFilesFolder(char *path)
 {
     char named[NAMED_PROGRAM_FILES_LIMIT][PATH_CAPACITY];
     int namedCount = readNamedProgramFiles(named);
+    char native[PATH_CAPACITY];
+    bool nativeExists = findNativeProgramFilesFolder(native);
     for (int i = 0; i < PROGRAM_FILES_CANDIDATE_COUNT; ++i) {
         if (!probeFolder(kProgramFilesCandidates[i], path))
             continue;
-        bool counts = namedCount == 0;
+        bool counts = namedCount == 0 && !nativeExists;
         for (int n = 0; n < namedCount; ++n)
             counts = counts || pathEqualsIgnoringCase(path, named[n]);
         if (counts)
             return;
     }
-    pathCopy(path, PATH_CAPACITY, kNoProgramFilesFolder);
+    // Never c:\ where Windows names a folder of its own: every user may make
+    // and change folders at c:\.
+    pathCopy(path, PATH_CAPACITY, nativeExists ? native : kNoProgramFilesFolder);
 }
 
 // The volume and file index of a file or folder, through any links.
@@ -150,7 +177,9 @@ bool findStartMenuFolder(char *path)
         }
         if (!common[0])
             commonProgramsFolder(common);
-        if (common[0] && sameFolder(path, common))
+        // From here on the path Windows gives, never the candidate's own:
+        // a user may have made a link on the way to it and re-point it.
+        if (common[0] && sameFolder(path, common) && pathCopy(path, PATH_CAPACITY, common))
             return true;
     }
     return false;

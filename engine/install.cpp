@@ -7,9 +7,10 @@
 
 #include <string.h>
 
-static void pauseForStep(InstallStepDone stepDone)
+static void pauseForStep(InstallStepDone stepDone, int pace)
 {
-    Sleep(INSTALL_STEP_PAUSE_MS);
+    if (pace == INSTALL_PAUSED)
+        Sleep(INSTALL_STEP_PAUSE_MS);
     if (stepDone)
         stepDone();
 }
@@ -22,27 +23,40 @@ static bool buildVersionPath(char *folder)
            pathAppendComponent(folder, PATH_CAPACITY, kVersionFolder);
 }
 
+// Releases the folders and removes those that made[] marks, the version
+// folder first: an install that fails leaves no folder made for nothing.
+static void removeMadeFolders(const char *folder, HANDLE held[2], const bool made[2])
+{
+    char vendor[PATH_CAPACITY];
+    releaseFolders(held);
+    if (made[1])
+        RemoveDirectoryA(folder);
+    if (made[0] && pathCopy(vendor, sizeof vendor, folder) && pathRemoveLastComponent(vendor))
+        RemoveDirectoryA(vendor);
+}
+
 // Makes the version folder and its Ravenlook parent and holds both (see
-// holdVersionFolder) for the work in them. A version folder left by an
-// earlier install is kept as it is: the user's videos live there, and the
-// copies and links replace only our own files. MSG_SUCCESS;
-// MSG_INSTALL_DIR_FAILED or MSG_VERSION_DIR_FAILED when that level is not
-// a folder (a file, a link) and cannot be made. A failure leaves no folder
-// made for nothing: a Ravenlook folder made here goes again.
-static int makeVersionFolder(const char *folder, HANDLE held[2])
+// holdVersionFolder) for the work in them; made[] tells which of the two
+// this run made. A version folder left by an earlier install is kept as it
+// is: the user's videos live there, and the copies and links replace only
+// our own files. MSG_SUCCESS; MSG_INSTALL_DIR_FAILED or
+// MSG_VERSION_DIR_FAILED when that level is not a folder (a file, a link)
+// and cannot be made, and then no folder made here is left.
+static int makeVersionFolder(const char *folder, HANDLE held[2], bool made[2])
 {
     char vendor[PATH_CAPACITY];
     pathCopy(vendor, sizeof vendor, folder);
     pathRemoveLastComponent(vendor);
-    bool vendorMade = CreateDirectoryA(vendor, nullptr) != 0;
-    if (holdFolder(vendor, &held[0]) != FOLDER_HELD)
+    made[0] = CreateDirectoryA(vendor, nullptr) != 0;
+    made[1] = false;
+    if (holdFolder(vendor, &held[0]) != FOLDER_HELD) {
+        removeMadeFolders(folder, held, made);
         return MSG_INSTALL_DIR_FAILED;
-    CreateDirectoryA(folder, nullptr);
+    }
+    made[1] = CreateDirectoryA(folder, nullptr) != 0;
     if (holdFolder(folder, &held[1]) == FOLDER_HELD)
         return MSG_SUCCESS;
-    releaseFolders(held);
-    if (vendorMade)
-        RemoveDirectoryA(vendor);
+    removeMadeFolders(folder, held, made);
     return MSG_VERSION_DIR_FAILED;
 }
 
@@ -139,42 +153,50 @@ static unsigned long installedSizeKb(const char *installDir)
 static void writeProgramEntry(const char *installDir)
 {
     char icon[PATH_CAPACITY];
-    char command[PATH_CAPACITY];
+    char command[2 * PATH_CAPACITY];
+    char quietCommand[2 * PATH_CAPACITY];
     if (!pathJoin(icon, sizeof icon, installDir, kIconFile) ||
-        !buildUninstallCommand(command, sizeof command, installDir))
+        !buildUninstallCommand(command, sizeof command, installDir, kUninstallSwitch) ||
+        !buildUninstallCommand(quietCommand, sizeof quietCommand, installDir,
+                               kQuietUninstallSwitches))
         return;
-    UninstallEntry entry = {installDir, icon, command, installedSizeKb(installDir)};
+    UninstallEntry entry = {installDir, icon, command, quietCommand, installedSizeKb(installDir)};
     writeUninstallEntry(entry);
 }
 
-int runInstall(char *installDir, InstallStepDone stepDone)
+int runInstall(char *installDir, InstallStepDone stepDone, int pace)
 {
     char shortcutFolder[PATH_CAPACITY];
     char directory[PATH_CAPACITY];
     HANDLE installHeld[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     HANDLE shortcutHeld[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+    bool installMade[2] = {false, false};
     installDir[0] = '\0';
 
-    // The whole path first, and the restart's deletions of it, before
-    // anything is made.
-    pauseForStep(stepDone);
+    // The install directory, held; then the restart's deletions of it are
+    // taken out, or nothing stays made.
+    pauseForStep(stepDone, pace);
     findProgramFilesFolder(directory);
     int result = MSG_SUCCESS;
     if (!buildVersionPath(directory))
         result = MSG_INSTALL_FAILED;
-    else if (!cancelOurPendingDeletions(directory))
-        result = MSG_RESTART_PENDING;
     else
-        result = makeVersionFolder(directory, installHeld);
+        result = makeVersionFolder(directory, installHeld, installMade);
+    if (result == MSG_SUCCESS && !cancelOurPendingDeletions(directory)) {
+        removeMadeFolders(directory, installHeld, installMade);
+        result = MSG_RESTART_PENDING;
+    }
 
     // Without an install directory nothing is installed: no shortcut folder
     // is made for it either. The steps and their pauses stay the same.
-    pauseForStep(stepDone);
+    pauseForStep(stepDone, pace);
+    bool shortcutMade[2];
     bool shortcutFolderFound = result == MSG_SUCCESS && findStartMenuFolder(shortcutFolder) &&
                                buildVersionPath(shortcutFolder) &&
-                               makeVersionFolder(shortcutFolder, shortcutHeld) == MSG_SUCCESS;
+                               makeVersionFolder(shortcutFolder, shortcutHeld, shortcutMade) ==
+                                   MSG_SUCCESS;
 
-    pauseForStep(stepDone);
+    pauseForStep(stepDone, pace);
     if (result == MSG_SUCCESS &&
         !copyFilesAndShortcuts(directory, shortcutFolder, shortcutFolderFound))
         result = MSG_COPY_FAILED;
@@ -183,7 +205,7 @@ int runInstall(char *installDir, InstallStepDone stepDone)
 
     // After a failed copy the record and the entry are written all the
     // same, so that the uninstall can remove what was copied.
-    pauseForStep(stepDone);
+    pauseForStep(stepDone, pace);
     if (result != MSG_SUCCESS && result != MSG_COPY_FAILED)
         return result;
     int status = writeInstallRecord(kRecordKey, kRecordClass, directory);
@@ -193,25 +215,4 @@ int runInstall(char *installDir, InstallStepDone stepDone)
     if (result == MSG_SUCCESS)
         pathCopy(installDir, PATH_CAPACITY, directory);
     return result;
-}
-
-void launchInstalledProgram(const char *installDir)
-{
-    if (!installDir || !installDir[0])
-        return;
-    char application[PATH_CAPACITY];
-    if (!pathJoin(application, sizeof application, installDir, kApplicationFile))
-        return;
-    SetCurrentDirectoryA(installDir);
-    // The full path as the application name and no command line: no part of
-    // a path with blanks (c:\Program.exe) can be started in its place.
-    STARTUPINFOA startup;
-    memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (CreateProcessA(application, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
 }

@@ -29,6 +29,7 @@ const char kApplicationFile[] = "Ravenlook.exe";
 const char kIconFile[] = "Ravenlook.ico";
 const char kUninstallerFile[] = "Ravenlook_inst.exe";
 const char kUninstallSwitch[] = "-u";
+const char kQuietUninstallSwitches[] = "/S -u";
 
 static const ShortcutRow kHelpShortcut = {"Help.lnk", false, ""};
 static const ShortcutRow kApplicationShortcut = {"Ravenlook.lnk", true, ""};
@@ -47,40 +48,39 @@ const InstallFileRow kInstallFiles[INSTALL_FILE_COUNT] = {
     {"Ravenlook.004", kUninstallerFile, &kUninstallShortcut, true},
 };
 
-static bool buildInstallDirUnder(char *dest, const char *programFiles)
+bool isInstallDirUnder(const char *directory, const char *programFiles)
 {
-    return pathCopy(dest, PATH_CAPACITY, programFiles) &&
-           pathAppendComponent(dest, PATH_CAPACITY, kVendorFolder) &&
-           pathAppendComponent(dest, PATH_CAPACITY, kVersionFolder);
+    char candidate[PATH_CAPACITY];
+    return directory && pathCopy(candidate, sizeof candidate, programFiles) &&
+           pathAppendComponent(candidate, sizeof candidate, kVendorFolder) &&
+           pathAppendComponent(candidate, sizeof candidate, kVersionFolder) &&
+           pathEqualsIgnoringCase(directory, candidate);
 }
 
 bool isRecordableInstallDir(const char *directory)
 {
-    if (!directory)
-        return false;
-    char candidate[PATH_CAPACITY];
     for (int i = 0; i < RECORDABLE_INSTALL_DIR_COUNT; ++i) {
         char programFiles[PATH_CAPACITY];
         bool built = i < PROGRAM_FILES_CANDIDATE_COUNT
                          ? pathJoin(programFiles, sizeof programFiles,
                                     "c:", kProgramFilesCandidates[i])
                          : pathCopy(programFiles, sizeof programFiles, kNoProgramFilesFolder);
-        if (built && buildInstallDirUnder(candidate, programFiles) &&
-            pathEqualsIgnoringCase(directory, candidate))
+        if (built && isInstallDirUnder(directory, programFiles))
             return true;
     }
     return false;
 }
 
-bool buildUninstallCommand(char *dest, size_t capacity, const char *installDir)
+bool buildUninstallCommand(char *dest, size_t capacity, const char *installDir,
+                           const char *switches)
 {
     char program[PATH_CAPACITY];
     if (!dest || !pathJoin(program, sizeof program, installDir, kUninstallerFile))
         return false;
-    char command[PATH_CAPACITY] = "\"";
+    char command[2 * PATH_CAPACITY] = "\"";
     if (!pathAppend(command, sizeof command, program) ||
         !pathAppend(command, sizeof command, "\" ") ||
-        !pathAppend(command, sizeof command, kUninstallSwitch))
+        !pathAppend(command, sizeof command, switches))
         return false;
     return pathCopy(dest, capacity, command);
 }

@@ -51,9 +51,10 @@ int filterPendingList(char16_t *list, size_t *length, bool wellFormed, const cha
     bool oursFound = false;
     size_t read = 0;
     size_t kept = 0;
-    // Pairs up to an empty source; a pair cut short by the end stays as
-    // it is, with whatever follows.
-    while (read < count && list[read]) {
+    // Pairs to the end of the value, as the system reads them at the
+    // restart: an empty pair does not end the list. A name without its
+    // pair at the end stays as it is, with the final terminators.
+    while (read < count) {
         size_t sourceEnd = nameEnd(list, count, read);
         size_t target = sourceEnd + 1;
         if (target >= count)
@@ -61,7 +62,8 @@ int filterPendingList(char16_t *list, size_t *length, bool wellFormed, const cha
         size_t next = nameEnd(list, count, target) + 1;
         if (next > count)
             break;
-        if (!list[target] && isOurs(list + read, sourceEnd - read, paths, pathCount)) {
+        if (sourceEnd > read && !list[target] &&
+            isOurs(list + read, sourceEnd - read, paths, pathCount)) {
             oursFound = true;
         } else if (!damaged) {
             memmove(list + kept, list + read, (next - read) * sizeof(char16_t));

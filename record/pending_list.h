@@ -2,8 +2,9 @@
 // PendingFileRenameOperations and PendingFileRenameOperations2: UTF-16
 // names, each followed by its terminator, in pairs of a source and a
 // target; an empty target deletes the source. Wine writes a source as
-// "\??\C:\...", Windows 10 and 11 as "*1\??\C:\..." (also "*2"). The list
-// ends at an empty source name or at its end. Portable: no Windows API.
+// "\??\C:\...", Windows 10 and 11 as "*1\??\C:\..." (also "*2"). The
+// system reads the pairs to the end of the value, past empty ones.
+// Portable: no Windows API.
 #pragma once
 
 #include <stddef.h>
@@ -19,7 +20,7 @@ enum PendingListResult {
 // paths, after an optional "*" with digits and an optional "\??\", compared
 // without regard to the case of ASCII letters, as the file system compares
 // such paths. Everything else stays as it was, in its order and byte for
-// byte: renames, other deletions, text after an empty source, a trailing
+// byte: renames, other deletions, empty pairs, a trailing
 // name without its pair, the final terminators. *length is the list's
 // characters, and what is left of them afterwards. A list is damaged when
 // wellFormed is false (the value is not a list of names) or when its last

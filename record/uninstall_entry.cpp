@@ -35,6 +35,7 @@ bool writeUninstallEntry(const UninstallEntry &entry)
         {"InstallLocation", entry.installLocation, true},
         {"DisplayIcon", entry.displayIcon, true},
         {"UninstallString", entry.uninstallString, true},
+        {"QuietUninstallString", entry.quietUninstallString, true},
         {"NoModify", &one, false},
         {"NoRepair", &one, false},
         {"EstimatedSize", &sizeKb, false},

@@ -9,10 +9,11 @@ extern const char kUninstallEntryKey[];   // SOFTWARE\...\Uninstall\Ravenlook 1.
 // What the entry says about this installation; the display name, version,
 // publisher and the no-modify and no-repair marks are fixed.
 struct UninstallEntry {
-    const char *installLocation;     // the install directory
-    const char *displayIcon;         // the installed icon file
-    const char *uninstallString;     // the quoted installed uninstaller, then " -u"
-    unsigned long estimatedSizeKb;   // the installed files' size
+    const char *installLocation;        // the install directory
+    const char *displayIcon;            // the installed icon file
+    const char *uninstallString;        // the quoted installed uninstaller, then " -u"
+    const char *quietUninstallString;   // the same with " /S -u": no window, no question
+    unsigned long estimatedSizeKb;      // the installed files' size
 };
 
 // Writes the entry in place of an earlier one. All or nothing: when the key

@@ -1,9 +1,11 @@
 // Shared body of the two stand-in programs (see standin.h).
 #include "standin.h"
 
+#include <tlhelp32.h>
+
 enum {
     COMMAND_LINE_CAPACITY = 32768,   // the longest command line Windows passes
-    LOG_LINE_CAPACITY = COMMAND_LINE_CAPACITY + MAX_PATH + 16,
+    LOG_LINE_CAPACITY = COMMAND_LINE_CAPACITY + 2 * MAX_PATH + 16,
     WINDOW_TEXT_CAPACITY = 512 + MAX_PATH,
     WINDOW_WIDTH = 480,
     WINDOW_HEIGHT = 200,
@@ -23,28 +25,68 @@ static void appendText(char *dest, int capacity, int *length, const char *src)
     dest[*length] = '\0';
 }
 
-// True when the variable exists, also when its value is empty.
-static bool environmentVariableSet(const char *name)
+// The tests' settings, in the registry, where they reach the program
+// however it is started: the installer has the desktop's shell start it,
+// which passes on the shell's environment, not the installer's.
+static const char kSettingsKey[] = "Software\\Ravenlook Stand-in";
+
+// The text of the setting, or false when it is not set.
+static bool readSetting(const char *name, char *value, DWORD capacity)
 {
-    char value[4];
-    SetLastError(ERROR_SUCCESS);
-    DWORD size = GetEnvironmentVariableA(name, value, sizeof value);
-    return size > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD size = capacity - 1;
+    bool read = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(value),
+                                 &size) == ERROR_SUCCESS &&
+                type == REG_SZ;
+    RegCloseKey(key);
+    value[read ? size : 0] = '\0';
+    return read;
 }
 
-// Appends "<tag>|<current directory>|<command line>" and a line feed to the
-// file named by RAVENLOOK_STANDIN_LOG. The line goes out in one write to the
-// end of the file, so two programs logging to the same file do not mix their
-// lines.
+// The file name of the process that started this one, in lower case, as
+// its process entry gives it; "" when it has ended or cannot be told.
+static void parentName(char *name, int capacity)
+{
+    name[0] = '\0';
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    DWORD parent = 0;
+    PROCESSENTRY32 entry;
+    for (int pass = 0; pass < 2; ++pass) {
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot, &entry); more;
+             more = Process32Next(snapshot, &entry)) {
+            if (pass == 0 && entry.th32ProcessID == GetCurrentProcessId())
+                parent = entry.th32ParentProcessID;
+            if (pass == 1 && parent && entry.th32ProcessID == parent) {
+                int length = 0;
+                appendText(name, capacity, &length, CharLowerA(entry.szExeFile));
+            }
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+// Appends "<tag>|<parent>|<current directory>|<command line>" and a line
+// feed to the file the setting "Log" names. The line goes out in one write
+// to the end of the file, so two programs logging to the same file do not
+// mix their lines.
 static void writeLogLine(const char *tag)
 {
     char logFile[MAX_PATH];
-    DWORD size = GetEnvironmentVariableA("RAVENLOOK_STANDIN_LOG", logFile, sizeof logFile);
-    if (size == 0 || size >= sizeof logFile)
+    char parent[MAX_PATH];
+    if (!readSetting("Log", logFile, sizeof logFile) || !logFile[0])
         return;
+    parentName(parent, sizeof parent);
     int length = 0;
     g_logLine[0] = '\0';
     appendText(g_logLine, LOG_LINE_CAPACITY, &length, tag);
+    appendText(g_logLine, LOG_LINE_CAPACITY, &length, "|");
+    appendText(g_logLine, LOG_LINE_CAPACITY, &length, parent);
     appendText(g_logLine, LOG_LINE_CAPACITY, &length, "|");
     appendText(g_logLine, LOG_LINE_CAPACITY, &length, g_directory);
     appendText(g_logLine, LOG_LINE_CAPACITY, &length, "|");
@@ -110,7 +152,8 @@ int runStandin(HINSTANCE instance, int showCommand, const StandinIdentity &ident
         g_directory[0] = '\0';
 
     writeLogLine(identity.logTag);
-    if (environmentVariableSet("RAVENLOOK_STANDIN_EXIT"))
+    char exitSetting[4];
+    if (readSetting("Exit", exitSetting, sizeof exitSetting))
         return 0;
 
     int textLength = 0;

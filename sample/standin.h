@@ -12,7 +12,8 @@ struct StandinIdentity {
     const char *logTag;        // first field of the log line: "app" or "insp"
 };
 
-// Writes the log line when RAVENLOOK_STANDIN_LOG names a file, then returns
-// at once when RAVENLOOK_STANDIN_EXIT is set; otherwise shows the window and
-// runs its message loop. Returns the process exit code.
+// Writes the log line when the setting "Log" (in HKEY_CURRENT_USER under
+// Software, key "Ravenlook Stand-in") names a file, then returns at once
+// when the setting "Exit" is there; otherwise shows the window and runs
+// its message loop. Returns the process exit code.
 int runStandin(HINSTANCE instance, int showCommand, const StandinIdentity &identity);

@@ -60,22 +60,26 @@ inline std::string prepareDistribution(const std::string &name,
     return folder;
 }
 
-// The stand-in application writes a line "app|<current directory>|<command
-// line>" to this log when it starts, then ends at once, or stays when
-// stays is true: the tests see what the installer started. The variables
-// reach it through the installer, which passes its environment on.
+// The stand-in application writes a line "app|<parent process>|<current
+// directory>|<command line>" to this log when it starts, then ends at
+// once, or stays when stays is true: the tests see what the installer
+// started, and how. The settings reach it in the registry (see
+// kStandinSettings), however it is started.
 class StandInLog {
 public:
     explicit StandInLog(bool stays = false) : path_("c:\\ravenlook-tests\\standin.log")
     {
         DeleteFileA(path_.c_str());
-        SetEnvironmentVariableA("RAVENLOOK_STANDIN_LOG", path_.c_str());
-        SetEnvironmentVariableA("RAVENLOOK_STANDIN_EXIT", stays ? nullptr : "1");
+        EXPECT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, testsupport::kStandinSettings, "Log", REG_SZ,
+                                  path_.c_str(), static_cast<DWORD>(path_.size() + 1)),
+                  ERROR_SUCCESS);
+        if (!stays)
+            RegSetKeyValueA(HKEY_CURRENT_USER, testsupport::kStandinSettings, "Exit", REG_SZ, "1",
+                            2);
     }
     ~StandInLog()
     {
-        SetEnvironmentVariableA("RAVENLOOK_STANDIN_LOG", nullptr);
-        SetEnvironmentVariableA("RAVENLOOK_STANDIN_EXIT", nullptr);
+        RegDeleteKeyA(HKEY_CURRENT_USER, testsupport::kStandinSettings);
         DeleteFileA(path_.c_str());
     }
     // The whole lines written so far, waiting up to the timeout for at
@@ -102,10 +106,10 @@ private:
 
 // Starts folder\Ravenlook_inst.exe there and waits for its visible window.
 inline HWND startInstaller(driver::Program &program, const std::string &folder,
-                           const std::string &args = "")
+                           const std::string &args = "", int showCommand = -1)
 {
     std::string exe = folder + "\\Ravenlook_inst.exe";
-    if (!program.start(exe, args, folder)) {
+    if (!program.start(exe, args, folder, nullptr, showCommand)) {
         ADD_FAILURE() << "cannot start " << exe;
         return nullptr;
     }

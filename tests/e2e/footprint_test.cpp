@@ -670,8 +670,8 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
     // Gone: the links, both their folders, the installed files, the record
     // and the entry in the list of installed programs. Kept: the user's
     // subfolder and so the install directory and its parent. The running
-    // uninstaller's own file goes where the system lets it delete it, and
-    // otherwise waits for the restart.
+    // uninstaller's own file is moved to the Windows folder's Temp, to be
+    // deleted there at the restart: the one deletion of a file waiting.
     std::set<std::string> removed = {kShortcutDir, kMenuVendorDir, kRecordItem, kRecordValueItem};
     for (const std::string &link : kShortcutNames)
         removed.insert(shortcut(link));
@@ -679,17 +679,15 @@ TEST_F(Footprint, InstallAndUninstallChangeExactlyTheirOwnFilesAndKeys)
         removed.insert(installed(name));
     for (const std::string &item : programEntryItems())
         removed.insert(item);
-    const std::string runningCopy = installed("Ravenlook_inst.exe");
-    bool runningCopyStays = afterUninstall.find(runningCopy) != nullptr;
-    if (runningCopyStays)
-        removed.erase(runningCopy);
-    std::cout << "[ INFO     ] the running uninstaller's file " << runningCopy
-              << (runningCopyStays ? " stays until the restart (its deletion was refused)"
-                                   : " was deleted")
-              << std::endl;
+    const std::vector<std::string> pending = pendingRestartOperations();
+    ASSERT_EQ(pending.size(), 3u);
+    EXPECT_EQ(pending[1], std::string("delete ") + kInstallDir);
+    EXPECT_EQ(pending[2], std::string("delete ") + kVendorDir);
+    const std::string parked = pending[0].substr(7);
+    EXPECT_TRUE(within(parked, "c:\\windows\\temp")) << parked;
     {
         SCOPED_TRACE("uninstall");
-        expectDifferences(beforeUninstall, afterUninstall, {}, removed, {});
+        expectDifferences(beforeUninstall, afterUninstall, {parked}, removed, {});
     }
 
     // After the restart only the user's video remains, and the folders that
@@ -716,18 +714,15 @@ TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
 
     ASSERT_NO_FATAL_FAILURE(install(folder, log, false));
     ASSERT_NO_FATAL_FAILURE(e2e::uninstallThroughShortcut());
-    // What is in use waits for the restart: the files in the order they
-    // were scheduled, then their folder, then its parent.
+    // What is in use waits for the restart: the uninstaller moved out of the
+    // way, then the application left running, its folder and the parent.
     std::vector<std::string> pending = pendingRestartOperations();
-    std::vector<std::string> expected;
-    for (const char *name : {"Ravenlook.exe", "Ravenlook_inst.exe"})
-        if (fileExists(installed(name)))
-            expected.push_back(std::string("delete ") + installed(name));
-    expected.push_back(std::string("delete ") + kInstallDir);
-    expected.push_back(std::string("delete ") + kVendorDir);
-    EXPECT_EQ(pending, expected);
-    std::cout << "[ INFO     ] waiting for the restart: " << pending.size() - 2 << " files"
-              << std::endl;
+    ASSERT_EQ(pending.size(), 4u);
+    EXPECT_TRUE(within(pending[0].substr(7), "c:\\windows\\temp")) << pending[0];
+    EXPECT_EQ(std::vector<std::string>(pending.begin() + 1, pending.end()),
+              (std::vector<std::string>{std::string("delete ") + installed("Ravenlook.exe"),
+                                        std::string("delete ") + kInstallDir,
+                                        std::string("delete ") + kVendorDir}));
 
     endProcesses(applications());
     ASSERT_NO_FATAL_FAILURE(restartSystem());
@@ -788,6 +783,9 @@ TEST_F(Windows10StartMenu, IsReachedThroughTheCompatibilityLinks)
 
     ASSERT_NO_FATAL_FAILURE(e2e::uninstallThroughShortcut(shortcutDir));
     EXPECT_FALSE(directoryExists(menuFolder)) << "the emptied Ravenlook folder goes too";
+    EXPECT_FALSE(directoryExists(kVendorDir)) << "complete before the restart";
+    for (const std::string &operation : pendingRestartOperations())
+        EXPECT_FALSE(within(operation.substr(operation.find(' ') + 1), kVendorDir)) << operation;
     for (const CompatibilityLink &entry : kCompatibilityLinks)
         EXPECT_TRUE(isLink(entry.link)) << entry.link << " is left alone";
 
@@ -829,4 +827,59 @@ TEST_F(Footprint, InstallWithoutTheApplicationGives7AndItsUninstallLeavesNothing
     }
     ASSERT_NO_FATAL_FAILURE(restartSystem());
     expectDifferences(beforeInstall, takeSnapshot(), {}, {}, {});
+}
+
+namespace {
+
+// Runs a command line as a deployment tool does, in a folder of its own,
+// and returns its exit code: a window or a box would keep the program
+// running, and no window of it may appear meanwhile.
+DWORD runSilently(const std::string &commandLine)
+{
+    Program program;
+    EXPECT_TRUE(program.start("", "", "c:\\", commandLine.c_str())) << commandLine;
+    bool windowSeen = false;
+    driver::waitUntil([&] {
+        windowSeen = windowSeen || !driver::topWindows(program.pid(), nullptr, true).empty();
+        return !program.running();
+    });
+    EXPECT_FALSE(windowSeen) << commandLine;
+    DWORD exitCode = 12345;
+    EXPECT_TRUE(program.waitForExit(&exitCode, 0)) << commandLine << " did not end by itself";
+    return exitCode;
+}
+
+}   // namespace
+
+// Deployment with no one at the screen: "/S" installs what "Agree" installs,
+// with no window and no application started; the entry's quiet command
+// removes it all but a file the user left; the exit code says how it went.
+TEST_F(Footprint, SilentInstallAndQuietUninstallSayHowTheyWentByTheirExitCode)
+{
+    std::string folder = e2e::prepareDistribution("footprint-source");
+    e2e::StandInLog log;
+    const Snapshot beforeInstall = takeSnapshot();
+    EXPECT_EQ(runSilently("\"" + folder + "\\Ravenlook_inst.exe\" /S"), 0u);
+    EXPECT_TRUE(log.lines(1, 1000).empty()) << "nothing is started";
+    {
+        SCOPED_TRACE("silent install");
+        std::set<std::string> added = itemsOfAnInstall(kMenuVendorDir);
+        expectDifferences(beforeInstall, takeSnapshot(), added, {}, {});
+    }
+
+    ASSERT_TRUE(writeFile(installed("saved.avi"), "the user's"));
+    std::string quiet = keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey)["QuietUninstallString"];
+    DWORD exitCode = runSilently(quiet);
+    EXPECT_TRUE(exitCode == 0 || exitCode == 3010) << exitCode;
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kRecordKey));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
+    EXPECT_FALSE(directoryExists(kMenuVendorDir));
+    EXPECT_EQ(listFolder(kInstallDir), std::vector<std::string>{"saved.avi"});
+    ASSERT_NO_FATAL_FAILURE(restartSystem());
+    EXPECT_EQ(readFile(installed("saved.avi")), "the user's") << "nobody was asked about it";
+
+    // A file where the Ravenlook folder goes: 5, and no box waits for anyone.
+    deleteTree(kVendorDir);
+    ASSERT_TRUE(writeFile(kVendorDir, "in the way"));
+    EXPECT_EQ(runSilently("\"" + folder + "\\Ravenlook_inst.exe\" /S"), 5u);
 }

@@ -97,7 +97,10 @@ TEST_F(Install, FreshInstallCopiesLinksRecordsAndStartsTheApplication)
     e2e::confirmAndExpectEnd(program, box);
     std::vector<std::string> started = log.lines();
     ASSERT_EQ(started.size(), 1u) << "the application starts once, after the box";
-    EXPECT_EQ(started[0].substr(0, started[0].rfind('|')), std::string("app|") + kInstallDir);
+    // Started by the desktop's shell, with the user's own rights, in the
+    // install directory.
+    EXPECT_EQ(started[0].substr(0, started[0].rfind('|')),
+              std::string("app|explorer.exe|") + kInstallDir);
 }
 
 // A Start menu missing altogether, or a distribution without its help page:

@@ -74,8 +74,15 @@ TEST(SetupWindow, HasItsClassTitleStyleAndCentredRectangle)
     EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0) << "fixed size, no maximise box";
     EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_TRUE(IsWindowVisible(window));
-
     e2e::closeAndExpectExitCode0(program, window);
+
+    // Started minimised, as a shortcut set to "Minimised" starts it: the
+    // program passes on how it was asked to show its window.
+    Program minimised;
+    window = e2e::startInstaller(minimised, folder, "", SW_SHOWMINNOACTIVE);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsIconic(window));
+    e2e::closeAndExpectExitCode0(minimised, window);
 }
 
 TEST(SetupWindow, ShowsEightControlsInCreationOrder)

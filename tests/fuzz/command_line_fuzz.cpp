@@ -47,11 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(!isBlank(*tail));
     FUZZ_CHECK(static_cast<size_t>(tail - begin) == modelTailOffset(begin));
 
-    bool uninstall = isUninstallSwitch(tail);
-    FUZZ_CHECK(uninstall == (std::strcmp(tail, "-u") == 0));
-    FUZZ_CHECK(!uninstall || (tail[0] == '-' && tail[1] == 'u' && tail[2] == '\0'));
+    // A mode other than the window's to install only for an exact switch.
+    int mode = startModeOf(tail);
+    FUZZ_CHECK(mode == START_INSTALL_WINDOW || std::strcmp(tail, "-u") == 0 ||
+               std::strcmp(tail, "/S") == 0 || std::strcmp(tail, "/S -u") == 0);
+    FUZZ_CHECK((mode == START_UNINSTALL_WINDOW) == (std::strcmp(tail, "-u") == 0));
+    FUZZ_CHECK((mode == START_SILENT_UNINSTALL) == (std::strcmp(tail, "/S -u") == 0));
     // The whole line as a tail: the switch only when it is exactly "-u".
-    FUZZ_CHECK(isUninstallSwitch(begin) == (std::strcmp(begin, "-u") == 0));
+    FUZZ_CHECK((startModeOf(begin) == START_UNINSTALL_WINDOW) == (std::strcmp(begin, "-u") == 0));
     // Evaluation leaves the line as it was.
     FUZZ_CHECK(std::memcmp(begin, data, length) == 0);
     return 0;

@@ -14,7 +14,7 @@ Program::~Program()
 }
 
 bool Program::start(const std::string &exe, const std::string &args, const std::string &cwd,
-                    const char *commandLine)
+                    const char *commandLine, int showCommand)
 {
     std::string line = commandLine ? std::string(commandLine)
                                    : "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
@@ -22,6 +22,10 @@ bool Program::start(const std::string &exe, const std::string &args, const std::
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    if (showCommand >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     started_ = CreateProcessA(exe.empty() ? nullptr : exe.c_str(), mutableLine.data(), nullptr,
                               nullptr, FALSE, 0, nullptr, cwd.empty() ? nullptr : cwd.c_str(),
                               &startup, &info_) != 0;

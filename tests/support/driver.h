@@ -24,9 +24,11 @@ public:
     // Starts exe with the command line "exe" + (args empty ? "" : " " + args),
     // or with commandLine verbatim when given, in the folder cwd. With exe
     // empty, the system takes the program from the command line, as a
-    // shell runs a command.
+    // shell runs a command. A showCommand of 0 or more is passed in the
+    // start-up information (STARTF_USESHOWWINDOW), as a shortcut passes
+    // "Minimised".
     bool start(const std::string &exe, const std::string &args, const std::string &cwd,
-               const char *commandLine = nullptr);
+               const char *commandLine = nullptr, int showCommand = -1);
     DWORD pid() const { return info_.dwProcessId; }
     HANDLE process() const { return info_.hProcess; }
     bool running() const;

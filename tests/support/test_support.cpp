@@ -61,6 +61,7 @@ std::map<std::string, std::string> programEntryFor(const std::string &installDir
         {"InstallLocation", installDir},
         {"DisplayIcon", installDir + "\\Ravenlook.ico"},
         {"UninstallString", "\"" + installDir + "\\Ravenlook_inst.exe\" -u"},
+        {"QuietUninstallString", "\"" + installDir + "\\Ravenlook_inst.exe\" /S -u"},
         {"NoModify", "dword:1"},
         {"NoRepair", "dword:1"},
         {"EstimatedSize", "dword:" + std::to_string(sizeKb)},
@@ -79,6 +80,7 @@ const char kUninstallRefused[] = "Unable to get installation directory! (012)";
 const char kWindowClass[] = "myWindowClass";
 const char kApplicationClass[] = "RavenlookStandinApplication";
 
+const char kStandinSettings[] = "Software\\Ravenlook Stand-in";
 const char kProgramDecoy[] = "c:\\Program.exe";
 const char kProgramDecoyMarker[] = "c:\\ravenlook-tests\\Program.exe made by a test";
 const char kWineAppDefaults[] = "Software\\Wine\\AppDefaults\\";
@@ -496,7 +498,8 @@ static const char *const kInstallBases[] = {
     "c:",
     kStartMenuPrograms,
     "c:\\documents and settings\\all users\\start menu\\programs",
-    "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
+    "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs",
+    "c:\\Programme"};
 
 bool within(const std::string &path, const std::string &folder)
 {
@@ -505,14 +508,25 @@ bool within(const std::string &path, const std::string &folder)
            (path.size() == folder.size() || path[folder.size()] == '\\');
 }
 
+// Where an uninstall moves its running uninstaller, to be deleted at the
+// next restart: c:\windows\temp\rvl<hex>.tmp.
+static const char kParkedFolder[] = "c:\\windows\\temp";
+static bool isParkedUninstaller(const std::string &path)
+{
+    size_t slash = path.rfind('\\');
+    return slash == strlen(kParkedFolder) && within(path, kParkedFolder) &&
+           _strnicmp(path.c_str() + slash + 1, "rvl", 3) == 0 && path.size() > slash + 8 &&
+           _stricmp(path.c_str() + path.size() - 4, ".tmp") == 0;
+}
+
 // True when the path lies in an installation the tests make, or in their
-// own c:\ravenlook-tests.
+// own c:\ravenlook-tests, or is an uninstaller an uninstall moved away.
 static bool isOwnPath(const std::string &path)
 {
     for (const char *base : kInstallBases)
         if (within(path, std::string(base) + "\\Ravenlook"))
             return true;
-    return within(path, "c:\\ravenlook-tests");
+    return within(path, "c:\\ravenlook-tests") || isParkedUninstaller(path);
 }
 
 void clearPendingRestartOperations()
@@ -775,8 +789,11 @@ void removeInstallation()
         for (const char *base : kInstallBases)
             if (within(image, std::string(base) + "\\Ravenlook"))
                 return true;
-        return false;
+        return isParkedUninstaller(image);
     }));
+    for (const std::string &name : listFolder(kParkedFolder))
+        if (isParkedUninstaller(std::string(kParkedFolder) + "\\" + name))
+            DeleteFileA((std::string(kParkedFolder) + "\\" + name).c_str());
     for (const char *base : kInstallBases) {
         std::string vendor = std::string(base) + "\\Ravenlook";
         std::string version = vendor + "\\Ravenlook v1.3";
@@ -810,11 +827,31 @@ void removeDecoys()
     DeleteFileA(kProgramDecoyMarker);
 }
 
+// The shell's windows (CLSID_ShellWindows) turned to a class nobody serves.
+static const char kShellWindowsTreatAs[] =
+    "SOFTWARE\\Classes\\CLSID\\{9BA05972-F6A8-11CF-A442-00A0C90A8F39}\\TreatAs";
+
+NoShellAnswers::NoShellAnswers()
+{
+    static const char kNobody[] = "{0B7E1A6C-3C11-4F0E-9D6B-7A1E5C2B9F00}";
+    EXPECT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kShellWindowsTreatAs, nullptr, REG_SZ, kNobody,
+                              sizeof kNobody),
+              ERROR_SUCCESS);
+}
+
+NoShellAnswers::~NoShellAnswers()
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kShellWindowsTreatAs);
+}
+
 void removeLeftovers()
 {
     if (fileExists(kProgramDecoyMarker))
         removeDecoys();
     removeInstallation();
+    RegDeleteKeyA(HKEY_CURRENT_USER, kStandinSettings);
+    if (runningUnderWine())
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kShellWindowsTreatAs);
     for (const std::string &name : listFolder("c:\\ravenlook-tests")) {
         std::string path = "c:\\ravenlook-tests\\" + name;
         if (isLink(path) || danglingLink(path))
@@ -865,7 +902,8 @@ FolderLink::FolderLink(const std::string &linkPath, const std::string &target, b
 
 FolderLink::~FolderLink()
 {
-    if (made_) {
+    // The cleanup may have removed it already.
+    if (made_ && (isLink(link_) || danglingLink(link_))) {
         EXPECT_TRUE(removeLink(link_)) << "the link " << link_ << " stays";
     }
 }

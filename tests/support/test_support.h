@@ -196,6 +196,21 @@ void removeInstallation();
 // test program calls this once when it starts.
 void removeLeftovers();
 
+// The stand-in application's settings for the tests, under
+// HKEY_CURRENT_USER: the log it writes, and whether it ends at once.
+extern const char kStandinSettings[];   // Software\Ravenlook Stand-in
+
+// Under Wine: no desktop shell answers for the scope, as in a session
+// without Explorer: the shell's windows are turned to a class nobody
+// serves (TreatAs), which the cleanup of a killed run removes too.
+class NoShellAnswers {
+public:
+    NoShellAnswers();
+    ~NoShellAnswers();
+    NoShellAnswers(const NoShellAnswers &) = delete;
+    NoShellAnswers &operator=(const NoShellAnswers &) = delete;
+};
+
 // The decoys of the launch test, and the mark it leaves while it has made
 // them: a c:\Program.exe that was there before is never touched.
 extern const char kProgramDecoy[];         // c:\Program.exe

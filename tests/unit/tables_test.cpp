@@ -162,10 +162,14 @@ TEST(RecordableDir, OnlyTheInstallDirectoryInAProgramFilesFolderOrOnC)
 TEST(UninstallCommand, QuotesTheInstalledUninstallerAndAddsTheSwitch)
 {
     char command[PATH_CAPACITY];
-    ASSERT_TRUE(buildUninstallCommand(command, sizeof command,
-                                      "c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3"));
+    const char kDir[] = "c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3";
+    ASSERT_TRUE(buildUninstallCommand(command, sizeof command, kDir, kUninstallSwitch));
     EXPECT_STREQ(command,
                  "\"c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3\\Ravenlook_inst.exe\" -u");
+    ASSERT_TRUE(buildUninstallCommand(command, sizeof command, kDir, kQuietUninstallSwitches));
+    EXPECT_STREQ(command,
+                 "\"c:\\arquivos de programas\\Ravenlook\\Ravenlook v1.3\\Ravenlook_inst.exe\" "
+                 "/S -u");
     EXPECT_STREQ(kInstallFiles[6].destination, kUninstallerFile);
     EXPECT_STREQ(kInstallFiles[6].shortcut->arguments, kUninstallSwitch);
 }
@@ -176,11 +180,12 @@ TEST(UninstallCommand, CommandThatDoesNotFitIsRefused)
     std::string folder(80, 'f');
     char command[PATH_CAPACITY];
     std::memset(command, '#', sizeof command);
-    EXPECT_FALSE(buildUninstallCommand(command, sizeof command, folder.c_str()));
+    EXPECT_FALSE(buildUninstallCommand(command, sizeof command, folder.c_str(), "-u"));
     EXPECT_EQ(command[0], '#') << "the buffer is left as it was";
-    ASSERT_TRUE(buildUninstallCommand(command, sizeof command, std::string(75, 'f').c_str()));
+    ASSERT_TRUE(buildUninstallCommand(command, sizeof command, std::string(75, 'f').c_str(), "-u"));
     EXPECT_EQ(std::strlen(command), 99u) << "the longest command that fits";
-    EXPECT_FALSE(buildUninstallCommand(command, 50, "c:\\program files\\Ravenlook\\Ravenlook v1.3"))
+    EXPECT_FALSE(
+        buildUninstallCommand(command, 50, "c:\\program files\\Ravenlook\\Ravenlook v1.3", "-u"))
         << "the caller's capacity bounds it";
 }
 

@@ -14,6 +14,7 @@
 
 #include <string.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,15 +96,31 @@ struct StepSeen {
     double atMs;
     bool installDirExists, shortcutDirExists, filesCopied;
     int recordWrites;
+    bool heldFast;   // no folder made so far can be moved or removed
 };
 std::vector<StepSeen> s_steps;
 
+// Tries to move and to remove each folder, as a user swapping it for a link
+// would; a folder that moves is moved back.
+bool heldFast(std::initializer_list<const char *> folders)
+{
+    bool held = true;
+    for (const char *folder : folders) {
+        std::string moved = std::string(folder) + "-moved";
+        held = held && !RemoveDirectoryA(folder) && !MoveFileA(folder, moved.c_str());
+        MoveFileA(moved.c_str(), folder);
+    }
+    return held;
+}
+
 void recordStep()
 {
-    s_steps.push_back({driver::nowMs(), directoryExists(kInstallDir), directoryExists(kShortcutDir),
-                       listFolder(kInstallDir).size() == INSTALL_FILE_COUNT &&
-                           listFolder(kShortcutDir).size() == 4,
-                       s_writeCalls});
+    s_steps.push_back(
+        {driver::nowMs(), directoryExists(kInstallDir), directoryExists(kShortcutDir),
+         listFolder(kInstallDir).size() == INSTALL_FILE_COUNT &&
+             listFolder(kShortcutDir).size() == 4,
+         s_writeCalls,
+         s_steps.size() != 2 || heldFast({kVendorDir, kInstallDir, kMenuVendorDir, kShortcutDir})});
 }
 
 }   // namespace
@@ -128,6 +145,7 @@ TEST_F(RecordRefused, InstallReportsFourStepsEachAfterItsPause)
     EXPECT_TRUE(s_steps[1].installDirExists);
     EXPECT_FALSE(s_steps[1].shortcutDirExists);
     EXPECT_TRUE(s_steps[2].shortcutDirExists);
+    EXPECT_TRUE(s_steps[2].heldFast) << "the folders are held while the install works in them";
     EXPECT_FALSE(s_steps[2].filesCopied);
     EXPECT_TRUE(s_steps[3].filesCopied);
     EXPECT_EQ(s_steps[3].recordWrites, 0);
@@ -176,9 +194,12 @@ TEST_F(RecordRefused, ListOfProgramsThatCannotTakeTheEntryLeavesTheInstallSucces
 namespace {
 
 int s_stepReports = 0;
+std::function<void(int)> s_atStep;   // told of each step's number
 void countStep()
 {
     ++s_stepReports;
+    if (s_atStep)
+        s_atStep(s_stepReports);
 }
 
 }   // namespace
@@ -187,6 +208,7 @@ void countStep()
 // user put there: the procedure still goes through its four steps, then
 // reports the folder, having copied nothing, linked nothing, recorded
 // nothing, written nothing through the link and left no folder of its own.
+// An earlier uninstall's deletion waiting for the restart stays scheduled.
 TEST_F(RecordRefused, InstallGives5Or6WhenAFileOrALinkStandsWhereAFolderGoes)
 {
     const struct {
@@ -202,9 +224,12 @@ TEST_F(RecordRefused, InstallGives5Or6WhenAFileOrALinkStandsWhereAFolderGoes)
     std::string target = scratchFolder("link-target");
     ASSERT_TRUE(writeFile(target + "\\precious.txt", "keep me"));
     s_writeStatus = RECORD_OK;
+    PendingOperationsKept kept;
+    const PendingList pending = pendingListOf({L"*1\\??\\C:\\Program Files\\Ravenlook", L"", L""});
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.blocked) + (c.link ? " (a link)" : " (a file)"));
         removeInstallation();
+        ASSERT_TRUE(writePendingList(kPendingValues[0], pending));
         ASSERT_TRUE(makeDirectories(kStartMenuPrograms));
         ASSERT_TRUE(makeDirectories(kVendorDir));
         deleteTree(c.blocked);
@@ -224,6 +249,9 @@ TEST_F(RecordRefused, InstallGives5Or6WhenAFileOrALinkStandsWhereAFolderGoes)
         EXPECT_EQ(s_writeCalls, 0) << "no record";
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "no entry";
         EXPECT_TRUE(listFolder(kStartMenuPrograms).empty()) << "no shortcut folder";
+        PendingList after;
+        ASSERT_TRUE(readPendingList(kPendingValues[0], &after));
+        EXPECT_TRUE(after.bytes == pending.bytes) << "the restart's list is unchanged";
     }
 }
 
@@ -344,7 +372,7 @@ TEST_F(RecordRefused, UninstallRefusesARecordNamingAForeignFolder)
         ASSERT_FALSE(DeleteFileA("c:\\windows\\win.ini")) << "the files are not held";
     }
     // An entry in the list of installed programs, as a real installation has.
-    ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kInstallDir, "icon", "command", 1}));
+    ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kInstallDir, "icon", "command", "quiet", 1}));
     for (const std::string &directory : foreign) {
         SCOPED_TRACE(directory);
         s_readStatus = RECORD_OK;
@@ -419,4 +447,61 @@ TEST_F(RecordRefused, NothingIsWrittenOrDeletedThroughAFolderSwappedForALink)
             << operation;
     RESTART_SYSTEM();
     EXPECT_EQ(listFolder(target), targetFiles);
+}
+
+// The seventh Start-menu candidate as a standard user can make it on
+// Windows 10 and 11: a link, in c:\ProgramData, to the all-users Programs
+// folder. Re-pointed at a folder of the user's once our folders are made,
+// it takes nothing: the work goes through the path Windows gives.
+TEST_F(RecordRefused, StartMenuLinkRePointedDuringTheInstallTakesNothing)
+{
+    const std::string programs = "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    RemoveDirectoryA(kStartMenuPrograms);
+    RemoveDirectoryA("c:\\windows\\start menu");
+    FolderMade menu(runningUnderWine() ? "c:\\documents and settings\\all users\\menu iniciar"
+                                       : "c:\\ProgramData\\menu iniciar");
+    const std::string candidate = std::string("c:\\documents and settings\\all users\\") +
+                                  "menu iniciar\\programas";
+    const std::string users = scratchFolder("users-menu") + "\\Ravenlook\\Ravenlook v1.3";
+    ASSERT_TRUE(makeDirectories(users));
+    std::unique_ptr<FolderLink> link(new FolderLink(candidate, programs));
+    ASSERT_TRUE(link->made());
+    s_atStep = [&](int step) {
+        if (step != 3)
+            return;
+        EXPECT_TRUE(directoryExists(programs + "\\Ravenlook\\Ravenlook v1.3"));
+        link.reset();
+        link.reset(new FolderLink(candidate, "c:\\ravenlook-tests\\users-menu"));
+        EXPECT_TRUE(directoryExists(candidate + "\\Ravenlook\\Ravenlook v1.3")) << "re-pointed";
+    };
+    s_writeStatus = RECORD_OK;
+    char installDir[PATH_CAPACITY];
+    EXPECT_EQ(runInstall(installDir, countStep), MSG_SUCCESS);
+    s_atStep = nullptr;
+    link.reset();
+    EXPECT_TRUE(listFolder(users).empty()) << "nothing written through the link";
+    EXPECT_EQ(listFolder(programs + "\\Ravenlook\\Ravenlook v1.3"), kShortcutNames);
+}
+
+// A Windows whose program-files folder is none of the candidates
+// (C:\Programme): the install goes under it, not to c:\, where every user
+// may change what is made, and the uninstall accepts its record.
+TEST_F(RecordRefused, InstallGoesUnderTheProgramFilesFolderWindowsNames)
+{
+    SKIP_UNLESS_WINE("a real machine's folders are not renamed for a test");
+    const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    const char kProgramme[] = "c:\\Programme";
+    FolderMade programme(kProgramme);
+    RegistryValueSet named64(kCurrentVersion, "ProgramFilesDir", kProgramme, KEY_WOW64_64KEY);
+    RegistryValueSet native(kCurrentVersion, "ProgramW6432Dir", kProgramme, KEY_WOW64_64KEY);
+    RegistryValueSet named(kCurrentVersion, "ProgramFilesDir", kProgramme);
+    s_writeStatus = RECORD_OK;
+    char installDir[PATH_CAPACITY];
+    ASSERT_EQ(runInstall(installDir, nullptr), MSG_SUCCESS);
+    EXPECT_STREQ(installDir, "c:\\Programme\\Ravenlook\\Ravenlook v1.3");
+    EXPECT_EQ(listFolder(installDir).size(), 7u);
+    s_readStatus = RECORD_OK;
+    s_readDirectory = installDir;
+    EXPECT_EQ(runUninstall(), MSG_SUCCESS);
+    EXPECT_TRUE(listFolder(kProgramme).empty());
 }

@@ -177,24 +177,25 @@ protected:
 
 const char kIcon[] = "c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlook.ico";
 const char kCommand[] = "\"c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlook_inst.exe\" -u";
+const char kQuiet[] = "\"c:\\program files\\Ravenlook\\Ravenlook v1.3\\Ravenlook_inst.exe\" /S -u";
 
 }   // namespace
 
 TEST_F(ProgramEntry, HoldsEveryValueInPlaceOfAnEarlierEntryOrNone)
 {
-    EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, nullptr, kCommand, 1}))
+    EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, nullptr, kCommand, kQuiet, 1}))
         << "a missing text is refused";
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey)) << "no half-written key";
 
     ASSERT_NO_FATAL_FAILURE(plantKey(kProgramEntryKey, "Stray", std::string("old", 4)));
     EXPECT_STREQ(kUninstallEntryKey, kProgramEntryKey);
-    ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kPath, kIcon, kCommand, 1234}));
+    ASSERT_TRUE(writeUninstallEntry(UninstallEntry{kPath, kIcon, kCommand, kQuiet, 1234}));
     const std::map<std::string, std::string> expected = {
         {"DisplayName", "Ravenlook 1.3"}, {"DisplayVersion", "1.3"},
         {"Publisher", "Ravenlook Team"},  {"InstallLocation", kPath},
         {"DisplayIcon", kIcon},           {"UninstallString", kCommand},
-        {"NoModify", "dword:1"},          {"NoRepair", "dword:1"},
-        {"EstimatedSize", "dword:1234"},
+        {"QuietUninstallString", kQuiet}, {"NoModify", "dword:1"},
+        {"NoRepair", "dword:1"},          {"EstimatedSize", "dword:1234"},
     };
     EXPECT_EQ(keyValues(HKEY_LOCAL_MACHINE, kProgramEntryKey), expected);
 
@@ -208,7 +209,7 @@ TEST_F(ProgramEntry, ListThatCannotTakeTheEntryLeavesNoKey)
     SKIP_UNLESS_WINE("the list is made unwritable by swapping it while it is empty");
     UninstallListUnwritable unwritable;
     ASSERT_TRUE(unwritable.active());
-    EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, kIcon, kCommand, 1}));
+    EXPECT_FALSE(writeUninstallEntry(UninstallEntry{kPath, kIcon, kCommand, kQuiet, 1}));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProgramEntryKey));
 }
 
@@ -243,6 +244,10 @@ TEST(PendingDeletions, BothListsKeepAllButOurDeletions)
          {pendingListOf({ourExe, L"", L""}), none},
          PENDING_CANCELLED,
          {none, none}},
+        {"the first holds ours, the second is damaged: both stay as they are",
+         {pendingListOf({ourExe, L"", theirs, L"", L""}), cutShort},
+         PENDING_NOT_CANCELLED,
+         {pendingListOf({ourExe, L"", theirs, L"", L""}), cutShort}},
         {"damaged lists that hold ours stay as they are",
          {cutShort, pendingListOf({ourDir, L""}, REG_SZ)},
          PENDING_NOT_CANCELLED,
