@@ -81,10 +81,26 @@ def windows_path(path):
 def wine_env():
     env = dict(os.environ)
     env[TOKEN] = TOKEN_VALUE
-    env["RAVENLOOK_STANDIN_EXIT"] = "1"
     env["RAVENLOOK_BENCH_SYNC"] = windows_path(SYNC)
     env["RAVENLOOK_BENCH_STEPS"] = windows_path(STEPS)
     return env
+
+
+# The stand-in application's settings. The setup program has the desktop's
+# shell start the application after a window install, so the application
+# gets the shell's environment, not ours: it reads "Exit" from here and ends
+# at once, without a window.
+STANDIN_SETTINGS = r"HKCU\Software\Ravenlook Stand-in"
+
+
+def standin_exits(on):
+    """Sets the stand-in's "Exit" for the run (on), or removes its settings."""
+    command = (["add", STANDIN_SETTINGS, "/v", "Exit", "/d", "1", "/f"] if on
+               else ["delete", STANDIN_SETTINGS, "/f"])
+    done = subprocess.run(["wine", "reg"] + command, capture_output=True, timeout=120,
+                          env=wine_env())
+    if on and done.returncode != 0:
+        sys.exit(f"bench: cannot set {STANDIN_SETTINGS}\\Exit: {done.stderr!r}")
 
 
 # ---- processes of this run ---------------------------------------------------
@@ -251,6 +267,12 @@ def clean(start_menu):
     return number(r, "scheduled")
 
 
+def vendor_left():
+    """1 when c:\\program files\\Ravenlook is still there, else 0."""
+    folder = child_ignoring_case(drive_c(), "program files")
+    return 1 if child_ignoring_case(folder, "Ravenlook") else 0
+
+
 def installed_dir():
     """The host folder of c:\\program files\\Ravenlook\\Ravenlook v1.3, or None."""
     folder = drive_c()
@@ -405,13 +427,55 @@ def measure_driven(samples, mb, dist, start_menu, kind, memory=None):
         samples.add(f"step:{kind}:{step}:{mb}", value)
     if r.get("mem:uninstall"):
         samples.add(f"hwm-uninstall:{kind}", r["mem:uninstall"][0])
+    samples.add(f"left:{kind}", vendor_left())
     samples.add(f"scheduled:{kind}", clean(start_menu))
+
+
+def run_silent(samples, key, exe, args, cwd, exit_codes):
+    """One silent run timed whole by the driver (exe and cwd as Windows
+    paths); its time goes to samples[key] when its exit code is one of
+    exit_codes, else it did not complete. Returns the driver's result."""
+    label = key.rsplit(":", 1)[0].replace(":", "-")
+    r = run_driver(["silent", exe, args, cwd], 400, label=label)
+    ms, code = number(r, "silent_ms"), number(r, "exit_code")
+    if ms is not None and code not in exit_codes:
+        log(f"{label}: exit code {code:.0f}")
+        FAILED.append(f"{label}: exit code {code:.0f}")
+        ms = None
+    samples.add(key, ms)
+    return r
+
+
+def measure_silent(samples, mb, dist, start_menu, kind):
+    """One silent install (/S, from the distribution folder) and uninstall
+    (/S -u, from the installed copy, as QuietUninstallString runs it), each
+    from the process's start to its end: ours ("setup"), or the like-for-
+    like floor ("like"), copied into the distribution folder and then over
+    the installed Ravenlook_inst.exe, so that it runs from the same places."""
+    exe = dist / "Ravenlook_inst.exe"
+    if kind == "like":
+        exe = dist / FLOOR.name
+        shutil.copyfile(FLOOR, exe)
+    start_menu.ensure()
+    r = run_silent(samples, f"silent-install:{kind}:{mb}", windows_path(exe), "/S",
+                   windows_path(dist), (0,))
+    samples.add(f"entry:silent-{kind}", number(r, "entry"))
+    target = installed_dir()
+    if number(r, "silent_ms") is None or target is None:
+        clean(start_menu)
+        return
+    if kind == "like":
+        shutil.copyfile(FLOOR, target / "Ravenlook_inst.exe")
+    run_silent(samples, f"silent-uninstall:{kind}:{mb}", INSTALL_DIR_WIN + r"\Ravenlook_inst.exe",
+               "/S -u", r"c:\windows", (0, 3010))
+    samples.add(f"left:silent-{kind}", vendor_left())
+    samples.add(f"scheduled:silent-{kind}", clean(start_menu))
 
 
 def measure_installs(samples, runs, mb, dist, nsis_exe, start_menu, with_memory):
     """Install and uninstall at one size: ours, the like-for-like floor
     without and with the pauses, the CopyFileA/DeleteFileA floor, host cp/rm
-    and NSIS. Sample keys end in ":<mb>"."""
+    and NSIS; then silently, ours and the floor. Sample keys end in ":<mb>"."""
     kinds = ["setup", "like", "paused"]
     for run in range(1, runs + 1):
         clean(start_menu)
@@ -450,6 +514,11 @@ def measure_installs(samples, runs, mb, dist, nsis_exe, start_menu, with_memory)
         if r.get("mem:install"):
             samples.add("hwm-install:nsis", r["mem:install"][0])
         clean(start_menu)
+
+        # Silently, ours and the floor taking turns. Not NSIS: its /S stops
+        # at the script's completion box, which has no silent answer (/SD).
+        for kind in ("setup", "like")[::1 if run % 2 else -1]:
+            measure_silent(samples, mb, dist, start_menu, kind)
         log(f"{mb} MB install/uninstall round {run}/{runs} done")
 
 
@@ -563,6 +632,7 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_run
     nsis_overhead_calc = nsis_size - nsis_payload if nsis_payload is not None else None
     s = lambda k: stats(samples, k)
     med = lambda k: median_of(s(k))
+    no_uninstaller = "not measured (the NSIS script has no uninstaller of its own)"
     rows = []
     rows.append(("Size of the program (bytes)", fmt(ours_size),
                  f"{fmt(minimal_size)} (minimal window)",
@@ -602,7 +672,7 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_run
                      f"pause; "
                      f"{fmt_stats(s(f'uninstall:floor:{mb}'), digits=1)} DeleteFileA alone; "
                      f"{fmt_stats(s(f'uninstall:host:{mb}'), digits=1)} host rm",
-                     "not measured (the NSIS script has no uninstaller of its own)",
+                     no_uninstaller,
                      f"{like_ratio(s(f'uninstall:setup:{mb}'), s(f'uninstall:like:{mb}'))}; "
                      f"{ratio(med(f'uninstall:setup:{mb}'), med(f'uninstall:paused:{mb}'))} "
                      f"with the pause; "
@@ -610,6 +680,16 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_run
                      f"DeleteFileA, "
                      f"{ratio(med(f'uninstall:setup:{mb}'), med(f'uninstall:host:{mb}'))} rm",
                      "n/a"))
+    for what, switches, codes, peer in (
+            ("install", "/S", "0", "n/a (its /S stops at the script's completion box, "
+                                   "which has no silent answer /SD)"),
+            ("uninstall", "/S -u", "0 or 3010", no_uninstaller)):
+        for mb in mbs:
+            ours, like = s(f"silent-{what}:setup:{mb}"), s(f"silent-{what}:like:{mb}")
+            rows.append((f"Silent {what} {switches}, {mb} MB application: process start to "
+                         f"exit, exit code {codes} (min / median)",
+                         fmt_stats(ours), f"{fmt_stats(like)} like-for-like floor (its {switches})",
+                         peer, like_ratio(ours, like), "n/a"))
     rows.append((f"Peak resident memory (VmHWM) during the {mbs[-1]} MB install (min / median)",
                  fmt_stats(s("hwm-install:setup"), "kB"),
                  f"{fmt_stats(s('hwm-idle:minimal'), 'kB')} (minimal window shown)",
@@ -631,16 +711,25 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_run
     first_window = ", ".join(
         f"{name} {fmt_stats(s('window:' + key))}"
         for key, name in (("setup", "ours"), ("minimal", "minimal"), ("nsis", "NSIS")))
+    # The like-for-like check, window and silent: paths scheduled for the
+    # restart (median), installs that wrote the entry, uninstalls that left
+    # c:\program files\Ravenlook.
     names = (("setup", "ours"), ("like", "the floor"))
-    work = {key: (med(f"scheduled:{key}"), sum(samples.get(f"entry:{key}", [])),
-                  len(samples.get(f"entry:{key}", []))) for key, _ in names}
-    scheduled = ", ".join(f"{name} {fmt(work[key][0])}" for key, name in names)
-    entries = ", ".join(f"{name} {work[key][1]:.0f} of {work[key][2]}" for key, name in names)
+    count = lambda key: f"{sum(samples.get(key, [])):.0f} of {len(samples.get(key, []))}"
+    checks, same = [], True
+    for mode, prefix in (("window", ""), ("silent", "silent-")):
+        work = {key: (fmt(med(f"scheduled:{prefix}{key}")), count(f"entry:{prefix}{key}"),
+                      count(f"left:{prefix}{key}")) for key, _ in names}
+        same = same and work["setup"] == work["like"]
+        parts = [f"{what} " + ", ".join(f"{name} {work[key][i]}" for key, name in names)
+                 for i, what in enumerate(("paths scheduled", "entries written",
+                                           "uninstalls that left the folder"))]
+        checks.append(f"{mode}: " + "; ".join(parts))
     small = f" and of each {mbs[0]} MB install and uninstall" if len(mbs) > 1 else ""
     notes = [
         f"Runs: {runs} of each start-up (after one warm-up round, not counted){small}, "
-        f"{big_runs} of each {mbs[-1]} MB install and uninstall. Ratios are of medians unless "
-        f"they say otherwise.",
+        f"{big_runs} of each {mbs[-1]} MB install and uninstall, window and silent. Ratios are "
+        f"of medians unless they say otherwise.",
         goal_line(samples, mbs),
         split_line(samples, mbs),
         uninstall_split_line(samples, mbs),
@@ -657,18 +746,30 @@ def build_table(sizes, nsis_parts, nsis_empty_parts, samples, mbs, runs, big_run
         "around each, the record, the Apps & features entry and the box; for the uninstall "
         "the probes, the emptying and removal of both folders, the deletions scheduled for "
         "what stays, the keys and the box, run, as ours is, from the installed "
-        "Ravenlook_inst.exe (the floor program for that run). \"The same with the pauses\" "
+        "Ravenlook_inst.exe (the floor program for that run), which moves its own file into "
+        "c:\\windows\\temp first, as ours does. The application, which ours starts through "
+        "the desktop's shell once its completion box is closed (NSIS: Exec after its box), "
+        "is not in the install time, which ends when the box appears. "
+        "\"The same with the pauses\" "
         "is that floor sleeping where ours pauses, less the pauses' length: what the pauses "
         "cost beyond it. The CopyFileA/DeleteFileA floors are timed inside their process (Wine's "
         "process start excluded); host cp/rm include starting the seven cp processes and "
         "the rm process.",
-        f"Like-for-like check: paths each uninstall scheduled for deletion at the next start "
-        f"(median; what stayed, such as the running Ravenlook_inst.exe, and its folders): "
-        f"{scheduled}; installs that wrote the Apps & features entry: {entries}. "
-        + ("The same work." if work["setup"] == work["like"] else
+        "Silent runs are timed by the driver from CreateProcess to the process's end, its "
+        "exit code checked (0; 0 or 3010 for /S -u): ours started as Ravenlook_inst.exe /S "
+        "from the distribution folder, then as \"<installDir>\\Ravenlook_inst.exe\" /S -u "
+        "(its QuietUninstallString) in c:\\windows; the floor is floor_files.exe with its own "
+        "/S and /S -u, the same calls with no window, box or pauses (the uninstall deleting "
+        "only the seven files), copied into the distribution folder and over the installed "
+        "Ravenlook_inst.exe. Both times include Wine's process start and end.",
+        "Like-for-like check (paths each uninstall scheduled for deletion at the next start, "
+        "median: the running uninstaller's own file, parked in c:\\windows\\temp, and what "
+        "stayed; installs that wrote the Apps & features entry; uninstalls that left "
+        "c:\\program files\\Ravenlook): " + "; ".join(checks) + ". "
+        + ("The same work." if same else
            "NOT the same work: the like-for-like ratios compare different work.")
-        + " The bench forgets the scheduled deletions after each run "
-        "(PendingFileRenameOperations of its own prefix) and deletes what is left.",
+        + " The bench forgets the scheduled deletions after each run (both pending lists of "
+        "its own prefix) and deletes what is left, the parked uninstallers included.",
         "Memory: VmHWM of the Linux process running the program, read from /proc while "
         "the completion box (or the window) is up; the process is found by its command "
         "line and a token in its environment. During the uninstall (final box up): "
@@ -787,6 +888,7 @@ def main():
     samples = Samples()
     start_menu = StartMenu()
     try:
+        standin_exits(True)
         clean(start_menu)
         log(f"start-up: {args.runs} runs each (plus a warm-up)")
         measure_startup(samples, args.runs, [
@@ -801,6 +903,7 @@ def main():
     finally:
         clean(start_menu)
         end_our_processes()
+        standin_exits(False)
 
     LOGS.mkdir(parents=True, exist_ok=True)
     (LOGS / "samples.json").write_text(json.dumps(samples, indent=1, sort_keys=True))

@@ -9,6 +9,10 @@
 //                                         then whether the Apps & features
 //                                         entry was written
 //   bench_driver uninstall EXE CWD        from confirming to the final box
+//   bench_driver silent EXE ARGS CWD      a run with no window (/S, /S -u):
+//                                         process start to exit, its exit
+//                                         code, and whether the Apps &
+//                                         features entry is there afterwards
 //   bench_driver clean                    removes what the installs made
 //
 // KIND is "setup" (a window of class myWindowClass with the agreement text
@@ -192,6 +196,18 @@ int startup(bool nsis, const std::string &exe, const std::string &cwd)
 
 // Presses the agreement button and waits for the completion box: the
 // setup window's "Agree" (504) or the NSIS licence page's "I Agree" (IDOK).
+// Whether the Apps & features entry is there: the benchmark reports
+// whether ours and its floor did the same work.
+void printEntry()
+{
+    HKEY entry;
+    bool entered = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntryKey, 0, KEY_READ, &entry) ==
+                   ERROR_SUCCESS;
+    if (entered)
+        RegCloseKey(entry);
+    printf("entry=%d\n", entered ? 1 : 0);
+}
+
 int install(bool nsis, const std::string &exe, const std::string &cwd)
 {
     driver::Program program;
@@ -213,14 +229,7 @@ int install(bool nsis, const std::string &exe, const std::string &cwd)
         return 1;
     }
     printf("install_ms=%.3f\n", end - start);
-    // Whether the install wrote the Apps & features entry: the benchmark
-    // reports whether ours and its floor did the same work.
-    HKEY entry;
-    bool entered = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntryKey, 0, KEY_READ, &entry) ==
-                   ERROR_SUCCESS;
-    if (entered)
-        RegCloseKey(entry);
-    printf("entry=%d\n", entered ? 1 : 0);
+    printEntry();
     syncWithHost("install", program.pid());
     driver::pressButton(box, IDOK);
     DWORD exitCode = 0;
@@ -267,6 +276,25 @@ int uninstall(const std::string &exe, const std::string &cwd)
     return 0;
 }
 
+// A silent run whole, from starting the process to its end.
+int silent(const std::string &exe, const std::string &args, const std::string &cwd)
+{
+    driver::Program program;
+    double start = nowMs();
+    if (!program.start(exe, args, cwd)) {
+        printf("error=cannot start %s (%lu)\n", exe.c_str(), GetLastError());
+        return 1;
+    }
+    DWORD exitCode = 0;
+    if (!program.waitForExit(&exitCode, kInstallTimeoutMs)) {
+        printf("error=still running after %d ms\n", kInstallTimeoutMs);
+        return 1;
+    }
+    printf("silent_ms=%.3f\nexit_code=%lu\n", nowMs() - start, exitCode);
+    printEntry();
+    return 0;
+}
+
 // Deletes a folder and everything below it, read-only files included.
 void deleteTree(const std::string &folder)
 {
@@ -291,41 +319,67 @@ void deleteTree(const std::string &folder)
 }
 
 // Forgets the deletions an uninstall scheduled for the next start of the
-// system (the running setup program cannot delete its own file), so that
-// none of them can hit a later run's install. Prints how many paths were
-// scheduled.
+// system (the running uninstaller's own file, parked in c:\windows\temp,
+// and what stayed), in both lists, so that none of them can hit a later
+// run's install. Prints how many paths were scheduled.
 void clearScheduledDeletions()
 {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
                       KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
-    // Pairs of strings: a path and its new name, empty for a deletion.
-    char value[8192];
-    DWORD size = sizeof value - 1;
-    LONG read = RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
-                                 reinterpret_cast<BYTE *>(value), &size);
-    int scheduled = read == ERROR_MORE_DATA ? -1 : 0;   // -1: too many to count
-    if (read == ERROR_SUCCESS) {
-        value[size] = '\0';
-        for (DWORD i = 0, n = 0; i < size; i += static_cast<DWORD>(strlen(value + i)) + 1, ++n)
-            if (n % 2 == 0 && value[i])
-                ++scheduled;
+    int scheduled = 0;
+    for (const char *list : {"PendingFileRenameOperations", "PendingFileRenameOperations2"}) {
+        // Pairs of strings: a path and its new name, empty for a deletion.
+        char value[8192];
+        DWORD size = sizeof value - 1;
+        LONG read = RegQueryValueExA(key, list, nullptr, nullptr, reinterpret_cast<BYTE *>(value),
+                                     &size);
+        if (read == ERROR_MORE_DATA)
+            scheduled = -1000;   // too many to count: shows as negative
+        if (read == ERROR_SUCCESS) {
+            value[size] = '\0';
+            for (DWORD i = 0, n = 0; i < size; i += static_cast<DWORD>(strlen(value + i)) + 1, ++n)
+                if (n % 2 == 0 && value[i])
+                    ++scheduled;
+        }
+        if (read == ERROR_SUCCESS || read == ERROR_MORE_DATA)
+            RegDeleteValueA(key, list);
     }
-    if (read == ERROR_SUCCESS || read == ERROR_MORE_DATA)
-        RegDeleteValueA(key, "PendingFileRenameOperations");
     RegCloseKey(key);
     printf("scheduled=%d\n", scheduled);
 }
 
+// Deletes the uninstallers the uninstalls parked to be deleted at the next
+// start: c:\windows\temp\rvl*.tmp.
+void deleteParkedUninstallers()
+{
+    char temp[MAX_PATH];
+    UINT length = GetSystemWindowsDirectoryA(temp, MAX_PATH - 16);
+    if (length == 0 || length >= MAX_PATH - 16)
+        return;
+    std::string folder = std::string(temp) + "\\Temp\\";
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "rvl*.tmp").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        SetFileAttributesA((folder + entry.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA((folder + entry.cFileName).c_str());
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+}
+
 // What the benchmark's installs leave: the install folder (both installers
 // use it), the NSIS installer's start-menu folders, the record's key, the
-// Apps & features entry and the deletions scheduled for the next start.
+// Apps & features entry, the deletions scheduled for the next start and
+// the uninstallers parked for them.
 // The setup program's own start-menu folder is removed by the host, which
 // knows whether it made c:\windows\start menu itself.
 int clean()
 {
     clearScheduledDeletions();
+    deleteParkedUninstallers();
     deleteTree("c:\\program files\\Ravenlook");
     const int folders[2] = {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS};
     for (int csidl : folders) {
@@ -354,9 +408,11 @@ int main(int argc, char **argv)
         return install(std::string(argv[2]) == "nsis", argv[3], argv[4]);
     if (mode == "uninstall" && argc == 4)
         return uninstall(argv[2], argv[3]);
+    if (mode == "silent" && argc == 5)
+        return silent(argv[2], argv[3], argv[4]);
     if (mode == "clean" && argc == 2)
         return clean();
-    fprintf(stderr,
-            "usage: bench_driver startup|install setup|nsis EXE CWD | uninstall EXE CWD | clean\n");
+    fprintf(stderr, "usage: bench_driver startup|install setup|nsis EXE CWD | uninstall EXE CWD | "
+                    "silent EXE ARGS CWD | clean\n");
     return 2;
 }

@@ -24,6 +24,14 @@
 //       pauses (four 1000 ms, one 2000 ms), outside the timed steps: what
 //       the pauses cost beyond their length.
 //
+//   floor_files /S | /S -u
+//       the same install or uninstall silently, as the setup program's
+//       switches run it: from the program's own folder (the distribution,
+//       or the installed copy for the uninstall), no window, no box, no
+//       pauses, no steps written; the uninstall deletes only the seven
+//       installed files. Exit code 0, 3010 when a file of ours waits for
+//       the restart, 16 without LICENSE.txt beside it.
+//
 // The folder candidates, file rows and record encoding are the setup
 // program's own tables. The Windows calls are written out plainly here and
 // not taken from the setup program's helpers, so that whatever those add
@@ -31,12 +39,14 @@
 #include <windows.h>
 
 #include "../engine/tables.h"
+#include "../record/pending_list.h"
 #include "../record/record_codec.h"
 #include "bench_clock.h"
 
 #include <objbase.h>
 #include <shlobj.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -50,6 +60,8 @@ const char kRecordPath[] = "SOFTWARE\\Win310";
 const char kEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravenlook 1.3";
 
 enum { ID_AGREE = 504, ID_UNINSTALL = 9003, ID_TEXT = 512 };
+// Exit codes of the silent runs, as the setup program's.
+enum { EXIT_LICENSE_MISSING = 16, EXIT_RESTART_PENDING = 3010 };
 
 // ---- the steps' times ------------------------------------------------------
 
@@ -173,42 +185,142 @@ void clearReadOnly(const char *file)
         SetFileAttributesA(file, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
-// Reads the restart's pending file operations, both lists, as the install
-// does to take its own deletions out (the bench leaves none behind, so
-// nothing changes).
-void readPendingOperations()
+// One list of the restart's pending file operations, as stored, and the
+// copy with our deletions taken out.
+struct PendingList {
+    DWORD type, size;   // size in bytes
+    WCHAR *data;        // null when the list is absent
+    WCHAR *kept;
+    size_t length;   // characters of kept
+    int filtered;    // a PendingListResult
+};
+const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t *const kPendingLists[] = {L"PendingFileRenameOperations",
+                                        L"PendingFileRenameOperations2"};
+
+// Reads a list whole; false when it cannot be.
+bool readList(HKEY key, const wchar_t *value, PendingList *list)
 {
+    memset(list, 0, sizeof *list);
+    LONG queried = RegQueryValueExW(key, value, nullptr, &list->type, nullptr, &list->size);
+    if (queried != ERROR_SUCCESS)
+        return queried == ERROR_FILE_NOT_FOUND;
+    list->data = static_cast<WCHAR *>(malloc(list->size + sizeof(WCHAR)));
+    DWORD read = list->size;
+    return list->data &&
+           RegQueryValueExW(key, value, nullptr, &list->type, reinterpret_cast<BYTE *>(list->data),
+                            &read) == ERROR_SUCCESS &&
+           read == list->size;
+}
+
+// Takes the restart's deletions of the installed files and of both folders
+// out of both lists, as the install does once its folders are held: both
+// read and filtered in memory, read again just before the writes, written
+// only when unchanged. The bench forgets the deletions after each run, so
+// none is ours here and nothing is written.
+void cancelPendingDeletions(const char *installDir)
+{
+    enum { PATH_COUNT = INSTALL_FILE_COUNT + 2 };
+    static WCHAR wide[PATH_COUNT][MAX_PATH];
+    const char16_t *paths[PATH_COUNT];
+    char path[MAX_PATH];
+    int count = 0;
+    for (int i = 0; i < PATH_COUNT; ++i) {
+        if (i < INSTALL_FILE_COUNT)
+            joinPath(path, installDir, kInstallFiles[i].destination);
+        else if (i == INSTALL_FILE_COUNT)
+            copyPath(path, installDir);
+        else
+            parentOf(path, installDir);
+        if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide[count], MAX_PATH)) {
+            paths[count] = reinterpret_cast<const char16_t *>(wide[count]);
+            ++count;
+        }
+    }
     HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                      KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                      &key) != ERROR_SUCCESS)
         return;
-    static const wchar_t *const kLists[] = {L"PendingFileRenameOperations",
-                                            L"PendingFileRenameOperations2"};
-    for (const wchar_t *value : kLists) {
-        DWORD size = 0;
-        RegQueryValueExW(key, value, nullptr, nullptr, nullptr, &size);
+    PendingList lists[2], again[2];
+    bool usable = true, ours = false;
+    for (int i = 0; i < 2; ++i)
+        usable = readList(key, kPendingLists[i], &lists[i]) && usable;
+    for (PendingList &list : lists) {
+        if (usable && list.data)
+            list.kept = static_cast<WCHAR *>(malloc(list.size + sizeof(WCHAR)));
+        if (!list.kept)
+            continue;
+        memcpy(list.kept, list.data, list.size);
+        list.length = list.size / sizeof(WCHAR);
+        list.filtered = filterPendingList(reinterpret_cast<char16_t *>(list.kept), &list.length,
+                                          list.type == REG_MULTI_SZ && list.size % 2 == 0, paths,
+                                          count);
+        usable = usable && list.filtered != PENDING_LIST_DAMAGED;
+        ours = ours || list.filtered != PENDING_LIST_NONE_OURS;
+    }
+    memset(again, 0, sizeof again);
+    for (int i = 0; i < 2 && usable && ours; ++i)
+        usable = readList(key, kPendingLists[i], &again[i]) && again[i].type == lists[i].type &&
+                 again[i].size == lists[i].size &&
+                 (!lists[i].data || memcmp(again[i].data, lists[i].data, lists[i].size) == 0);
+    for (int i = 0; i < 2 && usable && ours; ++i) {
+        if (lists[i].filtered == PENDING_LIST_EMPTIED)
+            RegDeleteValueW(key, kPendingLists[i]);
+        else if (lists[i].filtered == PENDING_LIST_FILTERED)
+            RegSetValueExW(key, kPendingLists[i], 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE *>(lists[i].kept),
+                           static_cast<DWORD>(lists[i].length * sizeof(WCHAR)));
+    }
+    for (int i = 0; i < 2; ++i) {
+        free(lists[i].data);
+        free(lists[i].kept);
+        free(again[i].data);
     }
     RegCloseKey(key);
 }
 
+// One folder Windows names in the registry view, into folder.
+bool readNamedFolder(REGSAM view, const char *value, char *folder)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = MAX_PATH - 1;
+    bool read = RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE *>(folder),
+                                 &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    folder[read ? size : 0] = '\0';
+    return read;
+}
+
 // Reads the program-files folders Windows names, in both registry views,
-// as the lookup does before it trusts a candidate.
-void readNamedProgramFiles()
+// as the lookup does before it trusts a candidate; true with the native one
+// in native when it exists, the lookup's fallback.
+bool readNamedProgramFiles(char *native)
 {
     static const REGSAM kViews[] = {KEY_WOW64_64KEY, 0};
     static const char *const kValues[] = {"ProgramFilesDir", "ProgramW6432Dir"};
-    for (REGSAM view : kViews) {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                          KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
-            continue;
-        for (const char *value : kValues) {
-            char folder[MAX_PATH];
-            DWORD size = sizeof folder - 1;
-            RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE *>(folder), &size);
-        }
-        RegCloseKey(key);
-    }
+    for (REGSAM view : kViews)
+        for (const char *value : kValues)
+            readNamedFolder(view, value, native);
+    return (readNamedFolder(KEY_WOW64_64KEY, "ProgramW6432Dir", native) ||
+            readNamedFolder(KEY_WOW64_64KEY, "ProgramFilesDir", native)) &&
+           GetFileAttributesA(native) != INVALID_FILE_ATTRIBUTES;
+}
+
+// True when the held object is a plain folder, no link: asked of the
+// handle (attributes and reparse tag), then of the path, as the program asks.
+bool heldIsPlainFolder(HANDLE held, const char *folder)
+{
+    const DWORD kKind = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!GetFileInformationByHandleEx(held, FileAttributeTagInfo, &info, sizeof info) ||
+        info.ReparseTag != 0 || (info.FileAttributes & kKind) != FILE_ATTRIBUTE_DIRECTORY)
+        return false;
+    DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & kKind) == FILE_ATTRIBUTE_DIRECTORY;
 }
 
 // Holds both levels of a version folder open without delete sharing, as
@@ -223,8 +335,7 @@ void holdVersionFolder(const char *folder, HANDLE held[2])
                               OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         // A link is refused, as the program refuses it (never the case here).
-        if (held[i] != INVALID_HANDLE_VALUE &&
-            (GetFileAttributesA(levels[i]) & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (held[i] != INVALID_HANDLE_VALUE && !heldIsPlainFolder(held[i], levels[i])) {
             CloseHandle(held[i]);
             held[i] = INVALID_HANDLE_VALUE;
         }
@@ -348,9 +459,13 @@ void writeEntry(const char *installDir)
     }
     char icon[MAX_PATH];
     char command[MAX_PATH];
+    char quietCommand[MAX_PATH];
     joinPath(icon, installDir, kIconFile);
     _snprintf(command, sizeof command - 1, "\"%s\\Ravenlook_inst.exe\" -u", installDir);
     command[sizeof command - 1] = '\0';
+    _snprintf(quietCommand, sizeof quietCommand - 1, "\"%s\\Ravenlook_inst.exe\" /S -u",
+              installDir);
+    quietCommand[sizeof quietCommand - 1] = '\0';
 
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEntryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -362,25 +477,29 @@ void writeEntry(const char *installDir)
     setText(key, "InstallLocation", installDir);
     setText(key, "DisplayIcon", icon);
     setText(key, "UninstallString", command);
+    setText(key, "QuietUninstallString", quietCommand);
     setNumber(key, "NoModify", 1);
     setNumber(key, "NoRepair", 1);
     setNumber(key, "EstimatedSize", static_cast<DWORD>((bytes + 1023) / 1024));
     RegCloseKey(key);
 }
 
-void install(HWND window)
+// The install; with a window, the completion box and the steps' times
+// after it, without one (silent) neither. Returns the silent exit code.
+int install(HWND window)
 {
     startSteps(kInstallSteps);
     double at = pause(1000);
     char installDir[MAX_PATH];
     char linkFolder[MAX_PATH];
-    readNamedProgramFiles();
+    char native[MAX_PATH];
+    bool nativeExists = readNamedProgramFiles(native);
     if (!probe(kProgramFilesCandidates, PROGRAM_FILES_CANDIDATE_COUNT, installDir))
-        copyPath(installDir, kNoProgramFilesFolder);
-    readPendingOperations();
+        copyPath(installDir, nativeExists ? native : kNoProgramFilesFolder);
     HANDLE installHeld[2], linkHeld[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     bool built = makeVersionFolder(installDir);
     holdVersionFolder(installDir, installHeld);
+    cancelPendingDeletions(installDir);
     addStep(STEP_PROBES, at);
     at = pause(1000);
     bool linked = probe(kStartMenuCandidates, START_MENU_CANDIDATE_COUNT, linkFolder) &&
@@ -415,9 +534,12 @@ void install(HWND window)
     char completion[MAX_PATH + 32];
     _snprintf(completion, sizeof completion - 1, "Installation completed!\nDir: %s", installDir);
     completion[sizeof completion - 1] = '\0';
-    MessageBoxA(window, completion, kCaption, MB_OK);
-    writeSteps();
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (window) {
+        MessageBoxA(window, completion, kCaption, MB_OK);
+        writeSteps();
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    return 0;
 }
 
 // ---- the uninstall ---------------------------------------------------------
@@ -446,36 +568,70 @@ bool readRecord(char *installDir)
     return read;
 }
 
-// Empties and removes the install directory; what stays (the running copy
-// of the setup program) is deleted at the next start of the system, and
-// so are the directory and its parent.
-void removeInstallDir(const char *installDir)
+// Moves the running program's own file, when it is the installed one, out
+// of the install directory into the Windows folder's Temp under a name of
+// its own, to be deleted there at the next start; where it cannot be
+// moved it stays.
+void parkOwnFile(const char *installDir)
+{
+    char self[MAX_PATH], installed[MAX_PATH], windows[MAX_PATH], temp[MAX_PATH], parked[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    UINT windowsLength = GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || windowsLength == 0 || windowsLength >= MAX_PATH ||
+        !joinPath(installed, installDir, kUninstallerFile) || lstrcmpiA(self, installed) != 0 ||
+        !joinPath(temp, windows, "Temp") || !GetTempFileNameA(temp, "rvl", 0, parked))
+        return;
+    if (MoveFileExA(self, parked, MOVEFILE_REPLACE_EXISTING))
+        MoveFileExA(parked, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    else
+        DeleteFileA(parked);
+}
+
+// Parks the running copy, then empties the install directory (silent: only
+// the seven installed files) and removes it; what stays is deleted at the
+// next start of the system, and so are the directory and its parent. True
+// when a file of ours waits for it.
+bool removeInstallDir(const char *installDir, bool silent)
 {
     char vendor[MAX_PATH];
     parentOf(vendor, installDir);
     HANDLE held[2];
     holdVersionFolder(installDir, held);
-    emptyFolder(installDir);
+    parkOwnFile(installDir);
+    if (!silent)
+        emptyFolder(installDir);
+    for (const InstallFileRow &row : kInstallFiles) {
+        char path[MAX_PATH];
+        if (silent && joinPath(path, installDir, row.destination))
+            DeleteFileA(path);
+    }
     releaseFolders(held);
-    RemoveDirectoryA(installDir);
+    if (RemoveDirectoryA(installDir)) {
+        RemoveDirectoryA(vendor);
+        return false;
+    }
+    bool waits = false;
     for (const InstallFileRow &row : kInstallFiles) {
         char path[MAX_PATH];
         if (joinPath(path, installDir, row.destination) &&
-            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
             MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            waits = true;
+        }
     }
-    if (GetFileAttributesA(installDir) != INVALID_FILE_ATTRIBUTES) {
-        MoveFileExA(installDir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        MoveFileExA(vendor, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    } else {
-        RemoveDirectoryA(vendor);
-    }
+    MoveFileExA(installDir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExA(vendor, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return waits;
 }
 
-void uninstall(HWND window)
+// The uninstall; with a window, its confirmation, the final box and the
+// steps' times after it, without one (silent) none of them. Returns the
+// silent exit code.
+int uninstall(HWND window)
 {
-    if (MessageBoxA(window, kUninstallWarning, kCaption, MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
-        return;
+    if (window &&
+        MessageBoxA(window, kUninstallWarning, kCaption, MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
+        return 0;
     startSteps(kUninstallSteps);
     double at = pause(2000);
     char linkFolder[MAX_PATH];
@@ -499,17 +655,19 @@ void uninstall(HWND window)
         SetCurrentDirectoryA(system);
     at = addStep(STEP_READ, at);
 
-    if (recorded)
-        removeInstallDir(installDir);
+    bool waits = recorded && removeInstallDir(installDir, window == nullptr);
     at = addStep(STEP_FILES, at);
 
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordPath);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEntryKey);
     addStep(STEP_KEYS, at);
 
-    MessageBoxA(window, "Uninstall concluded!", kCaption, MB_OK);
-    writeSteps();
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (window) {
+        MessageBoxA(window, "Uninstall concluded!", kCaption, MB_OK);
+        writeSteps();
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    return waits ? EXIT_RESTART_PENDING : 0;
 }
 
 // ---- the window ------------------------------------------------------------
@@ -563,12 +721,45 @@ int runWindow()
     return 0;
 }
 
+// The uninstaller and a silent run work in the program's own folder, as the
+// setup program's do.
+void enterOwnFolder()
+{
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        char folder[MAX_PATH];
+        parentOf(folder, self);
+        SetCurrentDirectoryA(folder);
+    }
+}
+
+// "/S": the install with no window, when the licence is there to accept.
+int installSilently()
+{
+    FILE *licence = fopen("LICENSE.txt", "rb");
+    if (!licence)
+        return EXIT_LICENSE_MISSING;
+    fclose(licence);
+    return install(nullptr);
+}
+
 }   // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc == 1 || (argc == 2 && strcmp(argv[1], "-u") == 0))
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    bool uninstaller = argc == 2 && strcmp(argv[1], "-u") == 0;
+    bool silentInstall = argc == 2 && strcmp(argv[1], "/S") == 0;
+    bool silentUninstall = argc == 3 && strcmp(argv[1], "/S") == 0 && strcmp(argv[2], "-u") == 0;
+    if (uninstaller || silentInstall || silentUninstall)
+        enterOwnFolder();
+    if (argc == 1 || uninstaller)
         return runWindow();
+    if (silentInstall)
+        return installSilently();
+    if (silentUninstall)
+        return uninstall(nullptr);
     int failures = 0;
     double start = 0, end = 0;
     if (argc == 5 && strcmp(argv[1], "copy") == 0) {
@@ -597,8 +788,8 @@ int main(int argc, char **argv)
             ++failures;
         end = nowMs();
     } else {
-        fprintf(stderr,
-                "usage: floor_files [-u] | copy SOURCE VENDOR_DIR VERSION_DIR | delete DIR\n");
+        fprintf(stderr, "usage: floor_files [-u] | /S [-u] | copy SOURCE VENDOR_DIR VERSION_DIR | "
+                        "delete DIR\n");
         return 2;
     }
     printf("ms=%.3f\nfailures=%d\n", end - start, failures);
