@@ -20,6 +20,8 @@ static bool licenceReadable()
 
 int runSilently(int startMode)
 {
+    // Not even the system's boxes for a drive that is not ready.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     bool restartPending = false;
     int result = MSG_LICENSE_MISSING;
     if (startMode == START_SILENT_UNINSTALL) {

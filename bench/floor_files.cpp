@@ -515,8 +515,14 @@ int install(HWND window)
             continue;
         clearReadOnly(target);
         bool copied = CopyFileA(row.source, target, FALSE) != 0;
-        if (copied)
+        if (copied) {
             clearReadOnly(target);
+            char stream[MAX_PATH];
+            int n = _snprintf(stream, MAX_PATH - 1, "%s:Zone.Identifier", target);
+            stream[MAX_PATH - 1] = '\0';
+            if (n >= 0 && n < MAX_PATH - 1)
+                DeleteFileA(stream);
+        }
         at = addStep(STEP_COPIES, at);
         if (copied && linked && row.shortcut) {
             writeLink(*row.shortcut, linkFolder, installDir, target);
@@ -619,8 +625,10 @@ bool removeInstallDir(const char *installDir, bool silent)
             waits = true;
         }
     }
-    MoveFileExA(installDir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    MoveFileExA(vendor, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (waits) {
+        MoveFileExA(installDir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        MoveFileExA(vendor, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
     return waits;
 }
 

@@ -72,7 +72,8 @@ typedef void (*InstallStepDone)();
 enum InstallPace { INSTALL_PAUSED = 0, INSTALL_UNPAUSED = 1 };
 
 // The install: folders, the seven files, the shortcuts, the record and the
-// entry, four steps of one pause each in every outcome. installDir must
+// entry, four steps in every outcome, each after a pause unless
+// INSTALL_UNPAUSED. installDir must
 // hold PATH_CAPACITY bytes; it receives the install directory on success
 // (MSG_SUCCESS) and "" on every failure:
 // - MSG_RESTART_PENDING: an earlier uninstall's deletion of our files

@@ -5,15 +5,16 @@
 #include "engine.h"
 
 // True when the held object is a folder and no reparse point (junction,
-// symbolic link, mount point): asked of the handle, so the answer is about
-// what is held and stays true while it is. Wine opens the target of a host
-// symbolic link and shows it as a plain folder; only the path's own
-// attributes show the link there, so they are asked too.
+// symbolic link, mount point, whatever its tag): asked of the handle, so
+// the answer is about what is held, not about what the path leads to. It
+// stays true while nobody may change the folder itself, as in the folders
+// Windows names. Wine opens the target of a host symbolic link and shows
+// it as a plain folder; only the path's own attributes show the link
+// there, so they are asked too.
 static bool heldIsPlainFolder(HANDLE held, const char *folder)
 {
     FILE_ATTRIBUTE_TAG_INFO info;
     if (!GetFileInformationByHandleEx(held, FileAttributeTagInfo, &info, sizeof info) ||
-        info.ReparseTag != 0 ||
         (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
             FILE_ATTRIBUTE_DIRECTORY)
         return false;

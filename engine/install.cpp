@@ -69,6 +69,17 @@ static void writeRowShortcut(const ShortcutRow &row, const char *shortcutFolder,
     createShortcut(target, linkFile, "", installDir, row.withIcon ? kIconFile : "", row.arguments);
 }
 
+// The mark a download's files carry (the stream Zone.Identifier), which
+// CopyFileA copies along: an installed program keeping it would meet a
+// security warning each time the shell starts it.
+static void forgetDownloadMark(const char *file)
+{
+    char stream[MAX_PATH];
+    if (pathCopy(stream, sizeof stream, file) &&
+        pathAppend(stream, sizeof stream, ":Zone.Identifier"))
+        DeleteFileA(stream);
+}
+
 // Lets the file be replaced and deleted later: CopyFileA copies the
 // read-only mark of a distribution on a CD, or of an earlier installation
 // made from one.
@@ -103,6 +114,7 @@ static bool copyFilesAndShortcuts(const char *installDir, const char *shortcutFo
             continue;
         }
         clearReadOnly(target);
+        forgetDownloadMark(target);
         if (shortcutFolderFound && row.shortcut)
             writeRowShortcut(*row.shortcut, shortcutFolder, installDir, target);
     }

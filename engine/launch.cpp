@@ -35,14 +35,21 @@ static bool keep(ShellChain *chain, HRESULT result, void *slot)
     return true;
 }
 
-// True when the desktop's shell took the program to start, in the folder,
-// in a normal window, without arguments. The strings the shell is given
-// are BSTRs: oleaut32 is not imported, its DLL comes from the system folder.
-static bool startThroughShell(const WCHAR *program, const WCHAR *folder)
+// What became of asking the shell.
+enum ShellAnswer {
+    SHELL_ABSENT = 0,    // no shell answered: nothing was asked of it
+    SHELL_STARTED = 1,   // it took the program to start
+    SHELL_REFUSED = 2    // it was asked and did not start it (the user may have said no)
+};
+
+// Asks the desktop's shell to start the program, in the folder, in a
+// normal window, without arguments. The strings the shell is given are
+// BSTRs: oleaut32 is not imported, its DLL comes from the system folder.
+static int startThroughShell(const WCHAR *program, const WCHAR *folder)
 {
     HMODULE oleaut = loadSystemLibrary("oleaut32.dll");
     if (!oleaut)
-        return false;
+        return SHELL_ABSENT;
     SysAllocStringFn allocString = reinterpret_cast<SysAllocStringFn>(
         reinterpret_cast<void *>(GetProcAddress(oleaut, "SysAllocString")));
     SysFreeStringFn freeString = reinterpret_cast<SysFreeStringFn>(
@@ -71,8 +78,9 @@ static bool startThroughShell(const WCHAR *program, const WCHAR *folder)
     V_VT(&location) = VT_I4;
     V_I4(&location) = CSIDL_DESKTOP;
     long desktopWindow = 0;
-    bool started = false;
-    // Only a shell running in its own process: nothing is loaded into ours.
+    int answer = SHELL_ABSENT;
+    // Only a shell running in its own process is asked: the elevated process
+    // loads nothing for it but the system's registered proxies.
     if (allocString && freeString &&
         keep(&chain,
              CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
@@ -107,9 +115,10 @@ static bool startThroughShell(const WCHAR *program, const WCHAR *folder)
         V_BSTR(&directory) = allocString(folder);
         V_VT(&show) = VT_I4;
         V_I4(&show) = SW_SHOWNORMAL;
-        // S_FALSE: the shell could not start it.
-        started = file && V_BSTR(&directory) &&
-                  shell->ShellExecute(file, none, directory, none, show) == S_OK;
+        // S_FALSE: the shell did not start it.
+        if (file && V_BSTR(&directory))
+            answer = shell->ShellExecute(file, none, directory, none, show) == S_OK ? SHELL_STARTED
+                                                                                    : SHELL_REFUSED;
         freeString(V_BSTR(&directory));
         freeString(file);
     }
@@ -118,7 +127,7 @@ static bool startThroughShell(const WCHAR *program, const WCHAR *folder)
     if (SUCCEEDED(initialised))
         CoUninitialize();
     FreeLibrary(oleaut);
-    return started;
+    return answer;
 }
 
 void launchInstalledProgram(const char *installDir)
@@ -131,9 +140,11 @@ void launchInstalledProgram(const char *installDir)
     if (!pathJoin(application, sizeof application, installDir, kApplicationFile))
         return;
     SetCurrentDirectoryA(installDir);
+    // A shell that was asked is not overruled: what it refused (a warning
+    // the user cancelled) is not started with the setup's rights instead.
     if (MultiByteToWideChar(CP_ACP, 0, application, -1, program, MAX_PATH) &&
         MultiByteToWideChar(CP_ACP, 0, installDir, -1, folder, MAX_PATH) &&
-        startThroughShell(program, folder))
+        startThroughShell(program, folder) != SHELL_ABSENT)
         return;
     // The full path as the application name and no command line: no part of
     // a path with blanks (c:\Program.exe) can be started in its place.

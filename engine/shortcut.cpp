@@ -53,9 +53,10 @@ static HRESULT fillAndSave(IShellLinkA *link, const char *target, const char *li
 HRESULT createShortcut(const char *target, const char *linkFile, const char *description,
                        const char *workingFolder, const char *iconFile, const char *arguments)
 {
-    // Nothing else in the program uses COM: anything but a fresh start means
-    // someone else owns it here, and nothing is written. An S_FALSE still
-    // counts, so it is balanced.
+    // The program uses COM only around each shortcut and the one launch,
+    // each balanced: anything but a fresh start means someone else owns it
+    // here, and nothing is written. An S_FALSE still counts, so it is
+    // balanced.
     HRESULT init = CoInitialize(nullptr);
     if (init != S_OK) {
         if (SUCCEEDED(init))

@@ -86,10 +86,10 @@ static void deleteOurFiles(const char *installDir)
 // Empties and removes the install directory, held by the caller while it
 // is emptied, and its Ravenlook parent. The process leaves the directory
 // first, so that it does not hold it, and moves its own file out of it.
-// UNINSTALL_OURS_ONLY deletes only our seven files. What cannot go now goes
-// at the next restart: of the files only the names this program installs,
-// then the directory, then its parent. True when a file of ours waits for
-// the restart.
+// UNINSTALL_OURS_ONLY deletes only our seven files. What of ours cannot go
+// now goes at the next restart: of the files only the names this program
+// installs, and with them the directory, then its parent. True when a file
+// of ours waits for the restart.
 static bool removeInstallDir(const char *installDir, HANDLE held[2], int scope)
 {
     char systemFolder[MAX_PATH];
@@ -119,8 +119,12 @@ static bool removeInstallDir(const char *installDir, HANDLE held[2], int scope)
             ourFileWaits = true;
         }
     }
-    removeAtRestart(installDir);
-    removeAtRestart(parent);
+    // Only the user's own things are left otherwise: nothing of ours waits,
+    // and no restart is asked for them.
+    if (ourFileWaits) {
+        removeAtRestart(installDir);
+        removeAtRestart(parent);
+    }
     return ourFileWaits;
 }
 

@@ -43,29 +43,36 @@ static void freeList(const StoredList &list)
     free(list.kept);
 }
 
-// Reads a list at its exact size into a zeroed one; false, with nothing
-// kept, when it cannot be read whole. A list that changed between the two
-// queries is not cut: false as well.
-static bool readList(HKEY key, const WCHAR *value, StoredList *list)
+// Results of readList.
+enum ListRead { LIST_READ = 0, LIST_UNREADABLE = 1, LIST_CHANGING = 2 };
+
+// Reads a list at its exact size into a zeroed one; with nothing kept
+// unless LIST_READ. A list that changed between the two queries is not
+// cut: LIST_CHANGING.
+static int readList(HKEY key, const WCHAR *value, StoredList *list)
 {
     LONG queried = RegQueryValueExW(key, value, nullptr, &list->type, nullptr, &list->size);
     if (queried == ERROR_FILE_NOT_FOUND)
-        return true;
+        return LIST_READ;
     if (queried != ERROR_SUCCESS)
-        return false;
+        return LIST_UNREADABLE;
     // One more character than stored, so that reading never runs short.
     WCHAR *data = static_cast<WCHAR *>(malloc(list->size + sizeof(WCHAR)));
+    if (!data)
+        return LIST_UNREADABLE;
     DWORD read = list->size;
-    if (!data ||
-        RegQueryValueExW(key, value, nullptr, &list->type, reinterpret_cast<BYTE *>(data), &read) !=
-            ERROR_SUCCESS ||
-        read != list->size) {
+    queried = RegQueryValueExW(key, value, nullptr, &list->type, reinterpret_cast<BYTE *>(data),
+                               &read);
+    if (queried != ERROR_SUCCESS || read != list->size) {
         free(data);
-        return false;
+        return queried == ERROR_SUCCESS || queried == ERROR_MORE_DATA ||
+                       queried == ERROR_FILE_NOT_FOUND
+                   ? LIST_CHANGING
+                   : LIST_UNREADABLE;
     }
     list->present = true;
     list->data = data;
-    return true;
+    return LIST_READ;
 }
 
 static bool sameList(const StoredList &a, const StoredList &b)
@@ -124,7 +131,9 @@ static int filterAndWrite(HKEY key, bool writable, StoredList lists[LIST_COUNT],
 {
     bool ours = false;
     for (int i = 0; i < LIST_COUNT; ++i) {
-        if (!readList(key, kPendingValues[i], &lists[i]) || !filterList(&lists[i], paths, count) ||
+        int read = readList(key, kPendingValues[i], &lists[i]);
+        *changed = read == LIST_CHANGING;
+        if (read != LIST_READ || !filterList(&lists[i], paths, count) ||
             lists[i].filtered == PENDING_LIST_DAMAGED)
             return PENDING_NOT_CANCELLED;
         ours = ours || lists[i].filtered != PENDING_LIST_NONE_OURS;
@@ -134,17 +143,18 @@ static int filterAndWrite(HKEY key, bool writable, StoredList lists[LIST_COUNT],
     if (!writable)
         return PENDING_NOT_CANCELLED;
     for (int i = 0; i < LIST_COUNT; ++i) {
-        if (!readList(key, kPendingValues[i], &again[i]))
+        int read = readList(key, kPendingValues[i], &again[i]);
+        *changed = read == LIST_CHANGING || (read == LIST_READ && !sameList(lists[i], again[i]));
+        if (read != LIST_READ || *changed)
             return PENDING_NOT_CANCELLED;
-        *changed = *changed || !sameList(lists[i], again[i]);
     }
-    if (*changed)
-        return PENDING_NOT_CANCELLED;
     if (!writeFiltered(key, kPendingValues[0], lists[0]))
         return PENDING_NOT_CANCELLED;
     if (writeFiltered(key, kPendingValues[1], lists[1]))
         return PENDING_CANCELLED;
-    writeStored(key, kPendingValues[0], lists[0]);
+    // The second could not be written: the first goes back as it was read.
+    if (lists[0].filtered != PENDING_LIST_NONE_OURS)
+        writeStored(key, kPendingValues[0], lists[0]);
     return PENDING_NOT_CANCELLED;
 }
 
