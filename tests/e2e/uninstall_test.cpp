@@ -99,8 +99,8 @@ TEST_F(Uninstall, ShortcutStartsTheInstalledCopyThatRemovesTheInstallation)
     e2e::expectGoGreyed(again, againWindow);
     e2e::closeAndExpectExitCode0(again, againWindow);
 
-    // The restart takes the uninstaller's file; the user's video keeps its
-    // folders, which the system removes only when they are empty.
+    // The restart takes the uninstaller's moved copy; the user's video keeps
+    // its folders.
     RESTART_SYSTEM();
     EXPECT_EQ(listFolder(kInstallDir), std::vector<std::string>{"videos"});
     EXPECT_EQ(readFile(installed("videos\\holiday.avi")), "kept");
