@@ -60,6 +60,21 @@ inline std::string prepareDistribution(const std::string &name,
     return folder;
 }
 
+// The processes that run the installed application, wherever it lies.
+inline std::vector<DWORD> applications()
+{
+    return testsupport::processesWhere([](const std::string &image) {
+        return _stricmp(image.c_str() + image.rfind('\\') + 1, testsupport::kApplicationExe) == 0;
+    });
+}
+
+// The stand-in logs before it ends, and the file of a program still ending
+// cannot be deleted yet: a test that removes it waits for this.
+inline bool applicationsEnded()
+{
+    return driver::waitUntil([] { return applications().empty(); }, 10000);
+}
+
 // The stand-in application writes a line "app|<parent process>|<current
 // directory>|<command line>" to this log when it starts, then ends at
 // once, or stays when stays is true: the tests see what the installer

@@ -461,14 +461,6 @@ void expectNamedAsGiven(const Snapshot &snapshot, const std::set<std::string> &n
     }
 }
 
-// The processes that run the installed application, wherever it lies.
-std::vector<DWORD> applications()
-{
-    return processesWhere([](const std::string &image) {
-        return _stricmp(image.c_str() + image.rfind('\\') + 1, kApplicationExe) == 0;
-    });
-}
-
 // The names of the record as the recording shows them.
 const char kRecordItem[] = "HKLM\\SOFTWARE\\Win310";
 const char kRecordValueItem[] = "HKLM\\SOFTWARE\\Win310\\[003]";
@@ -564,8 +556,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(e2e::installThroughWindow(folder));
         ASSERT_EQ(log.lines().size(), 1u) << "the installed application did not start once";
         if (appEnds) {
-            ASSERT_TRUE(driver::waitUntil([] { return applications().empty(); }, 10000))
-                << "the installed application did not end";
+            ASSERT_TRUE(e2e::applicationsEnded()) << "the installed application did not end";
         }
     }
 };
@@ -722,7 +713,7 @@ TEST_F(Footprint, UninstallAndRestartLeaveTheSystemAsBeforeTheInstall)
                                         std::string("delete ") + kInstallDir,
                                         std::string("delete ") + kVendorDir}));
 
-    endProcesses(applications());
+    endProcesses(e2e::applications());
     ASSERT_NO_FATAL_FAILURE(restartSystem());
     const Snapshot afterRestart = takeSnapshot();
     expectDifferences(beforeInstall, afterRestart, {}, {}, {});

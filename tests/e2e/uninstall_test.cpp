@@ -20,7 +20,8 @@ protected:
         std::string folder = e2e::prepareDistribution("uninstall-source");
         e2e::StandInLog log;
         ASSERT_NO_FATAL_FAILURE(e2e::installThroughWindow(folder));
-        log.lines();   // the application started and ended
+        log.lines();   // the application started
+        ASSERT_TRUE(e2e::applicationsEnded()) << "the installed application did not end";
     }
 };
 
